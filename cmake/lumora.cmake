@@ -1,0 +1,18 @@
+# Settings every target of ours shares: GBK string literals from UTF-8 sources, warnings as
+# errors, and a fully static link so that nothing but Windows' own DLLs is imported.
+function(lumora_settings target)
+    target_compile_options(${target} PRIVATE
+        $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8 -fexec-charset=GBK -Wall -Wextra -Werror>)
+    target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                               WINVER=0x0601)
+    get_target_property(kind ${target} TYPE)
+    if(kind STREQUAL "EXECUTABLE" OR kind STREQUAL "SHARED_LIBRARY")
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    endif()
+endfunction()
+
+# A Windows GUI program of ours.
+function(lumora_gui_program target)
+    set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+    lumora_settings(${target})
+endfunction()
