@@ -1,0 +1,17 @@
+#pragma once
+// A carried file as it lies in the setup's read-only data: a dimension count (always 1),
+// a byte length N, then the N bytes. Little-endian, nothing between the fields.
+#include <cstdint>
+
+namespace payload {
+
+struct PayloadBlock {
+    std::int32_t dimensionCount;
+    std::int32_t length;
+
+    // The content follows the two fields directly.
+    const unsigned char* Bytes() const { return reinterpret_cast<const unsigned char*>(this + 1); }
+};
+static_assert(sizeof(PayloadBlock) == 8, "the block header is two int32 fields");
+
+}  // namespace payload
