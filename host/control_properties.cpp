@@ -1,0 +1,184 @@
+// ReadProperty and WriteProperty: every write updates the stored state first, then brings
+// the live window in line; reads follow the rules of each property.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "host/wizard_window.h"
+
+namespace host {
+namespace {
+
+int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
+
+std::int32_t AsInt(const PropertyValue& value) {
+    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i;
+    if (const auto* b = std::get_if<bool>(&value)) return *b ? 1 : 0;
+    return 0;
+}
+
+bool AsBool(const PropertyValue& value) {
+    if (const auto* b = std::get_if<bool>(&value)) return *b;
+    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i != 0;
+    return false;
+}
+
+Text AsText(const PropertyValue& value) {
+    if (const auto* t = std::get_if<Text>(&value)) return *t;
+    return {};
+}
+
+RECT RectInParent(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty property) {
+    ControlState* s = Find(ref);
+    if (!s) return std::int32_t{0};
+    HWND h = s->hwnd;
+    switch (property) {
+    case ControlProperty::Left:
+    case ControlProperty::Top: {
+        if (!h) return std::int32_t{property == ControlProperty::Left ? s->left : s->top};
+        const RECT r = RectInParent(h);
+        return std::int32_t{property == ControlProperty::Left ? r.left : r.top};
+    }
+    case ControlProperty::Width:
+    case ControlProperty::Height: {
+        if (!h) return std::int32_t{property == ControlProperty::Width ? s->width : s->height};
+        RECT r{};
+        GetWindowRect(h, &r);
+        return std::int32_t{property == ControlProperty::Width ? r.right - r.left : r.bottom - r.top};
+    }
+    case ControlProperty::Visible:
+        return h ? IsWindowVisible(h) != FALSE : false;
+    case ControlProperty::Disabled:
+        return h ? IsWindowEnabled(h) == FALSE : (s->flags & kFlagDisabled) != 0;
+    case ControlProperty::Caption:
+        return s->caption;
+    case ControlProperty::Text: {
+        // What the box holds now, typed text included.
+        if (h) {
+            const int length = GetWindowTextLengthA(h);
+            Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+            const int got = GetWindowTextA(h, text.data(), length + 1);
+            text.resize(static_cast<std::size_t>(std::max(got, 0)));
+            s->caption = text;
+        }
+        return s->caption;
+    }
+    case ControlProperty::Checked:
+        if (h) s->checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        return s->checked;
+    case ControlProperty::CurrentPage:
+        return std::int32_t{s->currentPage};
+    case ControlProperty::Position:
+        return std::int32_t{s->position};
+    case ControlProperty::Minimum:
+        return std::int32_t{s->minimum};
+    case ControlProperty::Maximum:
+        return std::int32_t{s->maximum};
+    }
+    return std::int32_t{0};
+}
+
+void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) {
+    ControlState* s = Find(ref);
+    if (!s) return;
+    HWND h = s->hwnd;
+    switch (property) {
+    case ControlProperty::Left:
+    case ControlProperty::Top: {
+        const int v = Clamp(AsInt(value), -kMaxCoordinate, kMaxCoordinate);
+        (property == ControlProperty::Left ? s->left : s->top) = v;
+        if (!h) break;
+        RECT r = RectInParent(h);
+        const int left = property == ControlProperty::Left ? v : static_cast<int>(r.left);
+        const int top = property == ControlProperty::Top ? v : static_cast<int>(r.top);
+        MoveWindow(h, left, top, r.right - r.left, r.bottom - r.top, TRUE);
+        break;
+    }
+    case ControlProperty::Width:
+    case ControlProperty::Height: {
+        const int v = Clamp(AsInt(value), 0, kMaxCoordinate);
+        (property == ControlProperty::Width ? s->width : s->height) = v;
+        if (!h) break;
+        RECT r{};
+        GetWindowRect(h, &r);
+        const int width = property == ControlProperty::Width ? v : static_cast<int>(r.right - r.left);
+        const int height = property == ControlProperty::Height ? v : static_cast<int>(r.bottom - r.top);
+        SetWindowPos(h, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    case ControlProperty::Visible:
+        if (AsBool(value)) {
+            s->flags |= kFlagVisible;
+            // A member of a page that is not current appears with its page.
+            if (h && !IsPageMemberOnOtherPage(*s)) ShowWindow(h, SW_SHOW);
+        } else {
+            s->flags &= ~kFlagVisible;
+            if (h) ShowWindow(h, SW_HIDE);
+        }
+        break;
+    case ControlProperty::Disabled: {
+        const bool disabled = AsBool(value);
+        if (disabled) s->flags |= kFlagDisabled;
+        else s->flags &= ~kFlagDisabled;
+        if (h) EnableWindow(h, disabled ? FALSE : TRUE);
+        break;
+    }
+    case ControlProperty::Caption:
+    case ControlProperty::Text:
+        s->caption = AsText(value);
+        if (h) {
+            SetWindowTextA(h, s->caption.c_str());
+            if (s->kind == ControlKind::Label) InvalidateRect(h, nullptr, TRUE);
+        }
+        break;
+    case ControlProperty::Checked:
+        s->checked = AsBool(value);
+        if (h) SendMessageA(h, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ControlProperty::CurrentPage:
+        if (s->kind == ControlKind::Tab && h) ShowPage(*s, AsInt(value));
+        break;
+    case ControlProperty::Position:
+        s->position = Clamp(AsInt(value), 0, kMaxPosition);
+        if (h) {
+            const int shown = Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum));
+            SendMessageA(h, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
+        }
+        break;
+    case ControlProperty::Minimum:
+    case ControlProperty::Maximum:
+        (property == ControlProperty::Minimum ? s->minimum : s->maximum) = AsInt(value);
+        if (h && s->kind == ControlKind::ProcessBar) {
+            SendMessageA(h, PBM_SETRANGE32, static_cast<WPARAM>(s->minimum), s->maximum);
+            SendMessageA(h, PBM_SETPOS,
+                         static_cast<WPARAM>(Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum))),
+                         0);
+        }
+        break;
+    }
+}
+
+bool WizardWindow::ReadBool(ControlRef ref, ControlProperty property) {
+    return AsBool(ReadProperty(ref, property));
+}
+
+std::int32_t WizardWindow::ReadInt(ControlRef ref, ControlProperty property) {
+    return AsInt(ReadProperty(ref, property));
+}
+
+Text WizardWindow::ReadText(ControlRef ref, ControlProperty property) {
+    return AsText(ReadProperty(ref, property));
+}
+
+}  // namespace host

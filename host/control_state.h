@@ -1,0 +1,50 @@
+#pragma once
+// The control-state model: what each control of the window keeps, and the property
+// selector and values through which handlers read and change controls.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "host/window_description.h"
+
+namespace host {
+
+using Text = std::string;  // GBK bytes
+
+enum class ControlProperty {
+    Left, Top, Width, Height, Visible, Disabled, Caption, Text, Checked, CurrentPage, Position,
+    Minimum, Maximum
+};
+
+// A control is addressed by the window's id and its own control id.
+struct ControlRef {
+    std::uint32_t windowId;
+    std::uint32_t controlId;
+};
+
+// Integer, boolean or text, by property.
+using PropertyValue = std::variant<std::int32_t, bool, Text>;
+
+struct ControlState {
+    const ControlDescription* description = nullptr;  // null for the window itself
+    std::uint32_t id = 0;
+    ControlKind kind = ControlKind::Window;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::uint32_t flags = 0;
+    Text caption;  // label and button caption, edit box content
+    bool checked = false;
+    int currentPage = 0;
+    int minimum = 0, maximum = 0, position = 0;
+    int parentIndex = -1;     // index of the containing control, -1 for the window
+    int pageOf = -1;          // page of the page control that holds it, -1 if none
+    int descriptionIndex = -1;
+    HWND hwnd = nullptr;
+};
+
+// Clamping limits of the model.
+constexpr int kMaxCoordinate = 32627;
+constexpr int kMaxPosition = 32767;
+
+}  // namespace host
