@@ -1,0 +1,156 @@
+#pragma once
+// The operating-system operations the wizard's handlers use. Each is a thin synchronous call
+// that never throws, shows nothing of its own and reports failure only by its result (false,
+// 0 or the empty text). An interface, so that a test of a handler can answer a message box or
+// the folder dialog by script; Win32Host is the program's own implementation.
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+#include "host/text.h"
+
+namespace payload {
+struct PayloadBlock;
+}
+
+namespace host {
+
+// The button that closed a message box (the system's IDOK..IDNO minus one).
+enum class MessageBoxResult : int { Ok = 0, Cancel = 1, Abort = 2, Retry = 3, Ignore = 4, Yes = 5, No = 6 };
+
+// One entry of the process list, as the system's process snapshot gives it.
+struct ProcessRecord {
+    std::uint32_t processId = 0;
+    Text exeFile;  // the file name alone, without folder
+    std::uint32_t moduleId = 0;
+    std::uint32_t parentProcessId = 0;
+    std::int32_t basePriority = 0;
+    std::uint32_t threadCount = 0;
+};
+
+// Numbers for SpecialFolderPath.
+namespace special_folder {
+inline constexpr int kDocuments = 1;
+inline constexpr int kFavorites = 2;
+inline constexpr int kDesktop = 3;
+inline constexpr int kFonts = 4;
+inline constexpr int kStartMenu = 5;
+inline constexpr int kPrograms = 6;
+inline constexpr int kStartup = 7;
+inline constexpr int kAppData = 8;
+inline constexpr int kWindows = 9;
+inline constexpr int kSystem = 10;
+inline constexpr int kTemp = 11;
+}  // namespace special_folder
+
+// Root numbers for ReadRegistryText; any other number means the current user.
+namespace registry_root {
+inline constexpr int kClassesRoot = 1;
+inline constexpr int kCurrentConfig = 2;
+inline constexpr int kCurrentUser = 3;
+inline constexpr int kLocalMachine = 4;
+inline constexpr int kUsers = 5;
+}  // namespace registry_root
+
+// Window modes for RunProgram and ShellOpen; numbers outside 1..6 are clamped into it.
+namespace window_mode {
+inline constexpr int kHide = 1;
+inline constexpr int kNormal = 2;
+inline constexpr int kMinimized = 3;
+inline constexpr int kMaximized = 4;
+inline constexpr int kNoActivate = 5;  // ShellOpen: shown without activation (SW_SHOWNA)
+inline constexpr int kMinimize = 6;
+}  // namespace window_mode
+
+// Verbs for ShellOpen; any other number means the file's default action.
+namespace shell_verb {
+inline constexpr int kEdit = 1;
+inline constexpr int kExplore = 2;
+inline constexpr int kFind = 3;
+inline constexpr int kOpen = 4;
+inline constexpr int kPrint = 5;
+}  // namespace shell_verb
+
+// What a shell link is saved with; the CreateShortcut overloads decide which parts apply.
+struct ShortcutLink {
+    Text linkPath;  // ".lnk" is appended when its file name has no dot
+    Text target;
+    std::optional<Text> description;
+    std::optional<Text> arguments;
+    std::optional<Text> workingFolder;
+};
+
+class HostServices {
+public:
+    virtual ~HostServices() = default;
+
+    // Dialogs. The box is task-modal unless the flags ask for system-modal; it has no owner.
+    // A left-out caption shows as "信息：".
+    virtual MessageBoxResult ShowMessageBox(const Text& text, int flags,
+                                            const std::optional<Text>& caption = std::nullopt) = 0;
+    // The chosen folder's file-system path (a drive root keeps its backslash), or the empty
+    // text when cancelled or when the item has no path.
+    virtual Text BrowseForFolder(const Text& title, bool includeFiles = false) = 0;
+
+    // Processes. RunProgram hands the command line to the system unchanged; with `wait` it
+    // blocks until the program ends, else until it is idle for input (at most one second).
+    virtual bool RunProgram(const Text& commandLine, bool wait,
+                            std::optional<int> windowMode = std::nullopt) = 0;
+    virtual std::vector<ProcessRecord> ListProcesses() = 0;
+    virtual bool EndProcess(std::uint32_t processId) = 0;
+    // Ends the program with the exit code; the window's close query is not raised. The
+    // program's implementation does not return.
+    virtual void EndProgram(int exitCode) = 0;
+
+    // Shell. Outcomes are not reported. The window mode is only taken when given (which
+    // needs all five arguments); otherwise a normal window.
+    virtual void ShellOpen(std::optional<int> verb, const Text& file,
+                           const std::optional<Text>& parameters = std::nullopt,
+                           const std::optional<Text>& folder = std::nullopt,
+                           std::optional<int> windowMode = std::nullopt) = 0;
+    virtual void OpenWebAddress(const Text& address) = 0;
+    // The folder's path ending in a backslash, or the empty text.
+    virtual Text SpecialFolderPath(int folder) = 0;
+
+    // A shell link with the target and, when given, the description.
+    bool CreateShortcut(const Text& linkPath, const Text& target,
+                        const std::optional<Text>& description = std::nullopt) {
+        return SaveShortcut({linkPath, target, description, std::nullopt, std::nullopt});
+    }
+    // With four arguments passed the arguments are not applied: they and the working folder
+    // only count when all five are passed.
+    bool CreateShortcut(const Text& linkPath, const Text& target,
+                        const std::optional<Text>& description,
+                        const std::optional<Text>& /*arguments*/) {
+        return SaveShortcut({linkPath, target, description, std::nullopt, std::nullopt});
+    }
+    bool CreateShortcut(const Text& linkPath, const Text& target,
+                        const std::optional<Text>& description,
+                        const std::optional<Text>& arguments,
+                        const std::optional<Text>& workingFolder) {
+        return SaveShortcut({linkPath, target, description, arguments, workingFolder});
+    }
+    // Saves the link with exactly the parts given in `link`; true when the file was saved.
+    virtual bool SaveShortcut(const ShortcutLink& link) = 0;
+
+    // Files and folders. MakeDirectory creates exactly one level.
+    virtual bool MakeDirectory(const Text& path) = 0;
+    virtual bool RemoveFile(const Text& path) = 0;
+    // Creates or truncates the file and writes the blocks in order (absent or empty blocks
+    // add nothing). False when it cannot be opened (nothing changed) or a write or the close
+    // fails (what was written stays).
+    virtual bool WriteBlocksToFile(const Text& path,
+                                   std::initializer_list<const payload::PayloadBlock*> blocks) = 0;
+
+    // Environment. The variable's value as the program started with it; empty when not set.
+    virtual Text ReadEnvironmentVariable(const Text& name) = 0;
+    // A text value (REG_SZ, or REG_EXPAND_SZ expanded); `defaultValue` for anything else.
+    virtual Text ReadRegistryText(int root, const Text& path, const Text& defaultValue = Text()) = 0;
+
+    // Returns after more than `milliseconds` on the tick counter, having handled the window
+    // messages that arrived meanwhile; a WM_QUIT stays in the queue. 0 or less returns at once.
+    virtual void Wait(int milliseconds) = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,240 @@
+// Dialogs, processes, the shell, waiting and ending the program.
+#include "host/win32_host.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/message_loop.h"
+
+namespace host {
+namespace {
+
+// Owns a kernel handle for the length of a scope.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+// A text from a fixed field that the system fills; never reads past the field.
+Text FromField(const char* field, std::size_t capacity) {
+    return Text(field, strnlen(field, capacity));
+}
+
+MessageBoxResult ResultFromButton(int button) {
+    switch (button) {
+        case IDCANCEL: return MessageBoxResult::Cancel;
+        case IDABORT: return MessageBoxResult::Abort;
+        case IDRETRY: return MessageBoxResult::Retry;
+        case IDIGNORE: return MessageBoxResult::Ignore;
+        case IDYES: return MessageBoxResult::Yes;
+        case IDNO: return MessageBoxResult::No;
+        default: return MessageBoxResult::Ok;  // IDOK, and a box that could not be shown
+    }
+}
+
+// Window modes 1..6 as show commands; the shell takes 5 as "show without activating".
+int ShowCommand(std::optional<int> mode, bool forShell) {
+    if (!mode) return SW_SHOWNORMAL;
+    switch (std::clamp(*mode, 1, 6)) {
+        case 1: return SW_HIDE;
+        case 2: return SW_SHOWNORMAL;
+        case 3: return SW_SHOWMINIMIZED;
+        case 4: return SW_SHOWMAXIMIZED;
+        case 5: return forShell ? SW_SHOWNA : SW_SHOWNOACTIVATE;
+        default: return SW_MINIMIZE;
+    }
+}
+
+const char* ShellVerb(std::optional<int> verb) {
+    if (!verb) return nullptr;
+    switch (*verb) {
+        case 1: return "edit";
+        case 2: return "explore";
+        case 3: return "find";
+        case 4: return "open";
+        case 5: return "print";
+        default: return nullptr;
+    }
+}
+
+struct TopLevelWindow {
+    HWND window;
+    bool wasEnabled;
+};
+
+BOOL CALLBACK CollectOwnWindow(HWND window, LPARAM param) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId()) {
+        auto* windows = reinterpret_cast<std::vector<TopLevelWindow>*>(param);
+        windows->push_back({window, IsWindowEnabled(window) != FALSE});
+    }
+    return TRUE;
+}
+
+// Handles the messages waiting in the queue through the program's own loop step. Stops at a
+// WM_QUIT, leaving it queued; returns false when it did so.
+bool HandlePendingMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (msg.message == WM_QUIT) return false;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (msg.message == WM_QUIT) {
+            // Posted between the look and the take: put it back for the main loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        DispatchMessageStep(msg);
+    }
+    return true;
+}
+
+}  // namespace
+
+MessageBoxResult Win32Host::ShowMessageBox(const Text& text, int flags,
+                                           const std::optional<Text>& caption) {
+    UINT style = static_cast<UINT>(flags);
+    if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
+    const int button = MessageBoxA(nullptr, text.c_str(), caption ? caption->c_str() : "信息：", style);
+    return ResultFromButton(button);
+}
+
+Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
+    HWND owner = GetActiveWindow();
+    if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
+    const HWND foreground = GetForegroundWindow();
+
+    // The dialog is modal to its owner only; keep the rest of the program out of reach too.
+    std::vector<TopLevelWindow> windows;
+    EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&windows));
+    for (const TopLevelWindow& w : windows) EnableWindow(w.window, FALSE);
+
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
+
+    for (const TopLevelWindow& w : windows) {
+        if (IsWindow(w.window)) EnableWindow(w.window, w.wasEnabled ? TRUE : FALSE);
+    }
+    if (foreground != nullptr && IsWindow(foreground)) SetForegroundWindow(foreground);
+    if (owner != nullptr && IsWindow(owner)) SetActiveWindow(owner);
+
+    if (item == nullptr) return Text();
+    // SHGetPathFromIDListA writes up to MAX_PATH bytes, terminator included.
+    char path[MAX_PATH] = {};
+    Text result;
+    if (SHGetPathFromIDListA(item, path)) result = FromField(path, sizeof path);
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {
+        allocator->Free(item);
+        allocator->Release();
+    }
+    return result;
+}
+
+bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(ShowCommand(windowMode, false));
+    // CreateProcessA may write into the command line, so it gets a copy of its own.
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    OwnedHandle processHandle(process.hProcess);
+    OwnedHandle threadHandle(process.hThread);
+    if (wait) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+    } else {
+        WaitForInputIdle(process.hProcess, 1000);
+    }
+    return true;
+}
+
+std::vector<ProcessRecord> Win32Host::ListProcesses() {
+    std::vector<ProcessRecord> records;
+    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) return records;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        ProcessRecord record;
+        record.processId = entry.th32ProcessID;
+        record.exeFile = FromField(entry.szExeFile, sizeof entry.szExeFile);
+        record.moduleId = entry.th32ModuleID;
+        record.parentProcessId = entry.th32ParentProcessID;
+        record.basePriority = entry.pcPriClassBase;
+        record.threadCount = entry.cntThreads;
+        records.push_back(std::move(record));
+        entry.dwSize = sizeof entry;
+    }
+    return records;
+}
+
+bool Win32Host::EndProcess(std::uint32_t processId) {
+    if (processId == 0) return false;
+    OwnedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    if (!process.valid()) return false;
+    return TerminateProcess(process.get(), 0) != FALSE;
+}
+
+void Win32Host::EndProgram(int exitCode) {
+    // The host holds nothing that needs releasing; the component services belong to start-up.
+    ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void Win32Host::ShellOpen(std::optional<int> verb, const Text& file,
+                          const std::optional<Text>& parameters, const std::optional<Text>& folder,
+                          std::optional<int> windowMode) {
+    ShellExecuteA(nullptr, ShellVerb(verb), file.c_str(), parameters ? parameters->c_str() : nullptr,
+                  folder ? folder->c_str() : "", ShowCommand(windowMode, true));
+}
+
+void Win32Host::OpenWebAddress(const Text& address) {
+    const HWND browser = FindWindowExA(nullptr, nullptr, nullptr, "Microsoft Internet Explorer");
+    ShellExecuteA(browser, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32Host::Wait(int milliseconds) {
+    if (milliseconds <= 0) return;
+    const DWORD start = GetTickCount();
+    const DWORD span = static_cast<DWORD>(milliseconds);
+    for (;;) {
+        const bool quitQueued = !HandlePendingMessages();
+        // Unsigned difference: correct across the counter's wrap.
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed > span) return;
+        const DWORD remaining = span - elapsed + 1;
+        // Sleep until a message arrives or the time is up. A queued WM_QUIT counts as input that
+        // is always there, so then wake only for messages that arrive from now on.
+        MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT,
+                                    quitQueued ? 0 : MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace host

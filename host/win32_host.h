@@ -1,0 +1,50 @@
+#pragma once
+// The program's HostServices on the real system. Texts go to the ANSI forms of the calls
+// unchanged. Call everything on the window's thread, after OleInitialize (shortcuts and the
+// folder dialog need the component services).
+#include <utility>
+#include <vector>
+
+#include "host/host_services.h"
+
+namespace host {
+
+class Win32Host final : public HostServices {
+public:
+    // Takes a copy of the process environment: ReadEnvironmentVariable answers from it, so the
+    // program reads its variables as they were when it started even if something changes the
+    // live environment later. Construct the host at start-up.
+    Win32Host();
+
+    MessageBoxResult ShowMessageBox(const Text& text, int flags,
+                                    const std::optional<Text>& caption) override;
+    Text BrowseForFolder(const Text& title, bool includeFiles) override;
+
+    bool RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode) override;
+    // Every process of the snapshot, in its order: the list grows as needed rather than
+    // stopping at a fixed table size, so a product process is never missed on a busy machine.
+    std::vector<ProcessRecord> ListProcesses() override;
+    bool EndProcess(std::uint32_t processId) override;
+    [[noreturn]] void EndProgram(int exitCode) override;
+
+    void ShellOpen(std::optional<int> verb, const Text& file, const std::optional<Text>& parameters,
+                   const std::optional<Text>& folder, std::optional<int> windowMode) override;
+    void OpenWebAddress(const Text& address) override;
+    Text SpecialFolderPath(int folder) override;
+    bool SaveShortcut(const ShortcutLink& link) override;
+
+    bool MakeDirectory(const Text& path) override;
+    bool RemoveFile(const Text& path) override;
+    bool WriteBlocksToFile(const Text& path,
+                           std::initializer_list<const payload::PayloadBlock*> blocks) override;
+
+    Text ReadEnvironmentVariable(const Text& name) override;
+    Text ReadRegistryText(int root, const Text& path, const Text& defaultValue) override;
+
+    void Wait(int milliseconds) override;
+
+private:
+    std::vector<std::pair<Text, Text>> startEnvironment_;
+};
+
+}  // namespace host

@@ -1,0 +1,117 @@
+// Random texts through ReplaceText and the registry path split, checked against plain
+// reference versions that first cut the text into characters.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include "host/text.h"
+
+namespace {
+
+// Byte offsets where characters start (a byte of 0x80 or more takes the next one along).
+std::vector<std::size_t> CharacterStarts(const std::string& text, std::size_t from) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = from; i < text.size();) {
+        starts.push_back(i);
+        i += (static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()) ? 2 : 1;
+    }
+    return starts;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameAt(const std::string& text, std::size_t pos, const std::string& find, bool matchCase) {
+    if (text.size() - pos < find.size()) return false;
+    // Single-byte characters of `find` may fold; the bytes of two-byte ones never do.
+    for (std::size_t i : CharacterStarts(find, 0)) {
+        const bool twoByte = static_cast<unsigned char>(find[i]) >= 0x80;
+        if (twoByte || matchCase) {
+            const std::size_t n = (twoByte && i + 1 < find.size()) ? 2 : 1;
+            if (text.compare(pos + i, n, find, i, n) != 0) return false;
+        } else if (Lower(text[pos + i]) != Lower(find[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string ReferenceReplace(const std::string& text, const std::string& find, const std::string& with,
+                             int start, int count, bool matchCase) {
+    const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start - 1);
+    if (text.empty() || find.empty() || from >= text.size() || count == 0) return text;
+    std::string out = text.substr(0, from);
+    int done = 0;
+    std::size_t skipUntil = from;  // characters covered by a match are not looked at again
+    std::size_t copiedUntil = from;
+    for (std::size_t pos : CharacterStarts(text, from)) {
+        if (pos < skipUntil) continue;
+        if (count >= 0 && done == count) break;
+        if (SameAt(text, pos, find, matchCase)) {
+            out += with;
+            ++done;
+            skipUntil = pos + find.size();
+            copiedUntil = skipUntil;
+            // The match may end inside a character: go on from the byte after it, as a new start.
+            if (skipUntil < text.size()) {
+                out += ReferenceReplace(text.substr(skipUntil), find, with, 1,
+                                        count < 0 ? count : count - done, matchCase);
+                return out;
+            }
+            return out;
+        }
+        const std::size_t n = (static_cast<unsigned char>(text[pos]) >= 0x80 && pos + 1 < text.size()) ? 2 : 1;
+        out.append(text, pos, n);
+        copiedUntil = pos + n;
+    }
+    out.append(text, copiedUntil, std::string::npos);
+    return out;
+}
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const bool matchCase = input.ConsumeBool();
+    const int start = input.ConsumeIntegralInRange<int>(-2, 40);
+    const int count = input.ConsumeIntegralInRange<int>(-2, 6);
+    // A tiny alphabet makes matches, backslashes and lead bytes common.
+    auto pick = [&input](std::size_t maxLength) {
+        static const char kAlphabet[] = {'a', 'A', 'b', '\\', '\x81', '\x5C', '\xD6', '\xD0', '.', 'B'};
+        std::string s;
+        const std::size_t n = input.ConsumeIntegralInRange<std::size_t>(0, maxLength);
+        for (std::size_t i = 0; i < n && input.remaining_bytes() > 0; ++i) {
+            s.push_back(kAlphabet[input.ConsumeIntegralInRange<std::size_t>(0, sizeof kAlphabet - 1)]);
+        }
+        return s;
+    };
+    const std::string find = pick(3);
+    const std::string with = pick(3);
+    const std::string text = pick(40);
+
+    const std::string got = host::ReplaceText(text, find, with, start, count, matchCase);
+    Check(got == ReferenceReplace(text, find, with, start, count, matchCase));
+    if (matchCase) Check(host::ReplaceText(text, find, find, start, count, true) == text);
+
+    const host::RegistryPath split = host::SplitRegistryPath(text);
+    const std::size_t cut = host::FindLastSeparator(text);
+    if (cut == std::string::npos) {
+        Check(split.subkey.empty() && split.valueName == text);
+    } else {
+        Check(split.subkey + "\\" + split.valueName == text);
+        Check(host::FindLastSeparator(split.valueName) == std::string::npos);
+    }
+    // The separator found is the last backslash that starts a character.
+    std::size_t expected = std::string::npos;
+    for (std::size_t pos : CharacterStarts(text, 0)) {
+        if (text[pos] == '\\') expected = pos;
+    }
+    Check(cut == expected);
+    return 0;
+}
