@@ -423,6 +423,15 @@ HBRUSH WizardWindow::BackgroundBrush(std::uint32_t colour) {
 void WizardWindow::OnButtonClicked(HWND child) {
     ControlState* s = FindByHandle(child);
     if (!s) return;
+    if (!IsWindowEnabled(child)) {
+        // Only a message sent by another program can click a disabled box: undo the
+        // toggle, so that it keeps its state whatever is clicked.
+        if (s->kind == ControlKind::CheckBox) {
+            const bool on = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            SendMessageA(child, BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
+        }
+        return;
+    }
     if (s->kind == ControlKind::RadioBox) {
         // Select it and clear its sibling radio buttons; the event follows either way.
         for (ControlState& other : controls_) {
