@@ -1,0 +1,41 @@
+#pragma once
+// Working the setup from another process, as a user would: find its window and controls,
+// click, answer its message boxes, read texts.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace remote {
+
+// Unix path of the build as a Windows path on Wine's Z: drive.
+std::string WindowsPath(const std::string& unixPath);
+
+struct Process {
+    HANDLE handle = nullptr;
+    DWORD id = 0;
+};
+
+// Starts a program with the given folder as its current folder (empty: ours).
+Process Start(const std::string& exe, const std::string& folder = {});
+// Waits for the process to end; returns its exit code, or -1 on time-out.
+long WaitExit(const Process& p, DWORD timeoutMs);
+void Kill(const Process& p);
+
+// The visible top-level window of the process with this title, waiting up to timeoutMs.
+HWND FindTopWindow(DWORD processId, const std::string& title, DWORD timeoutMs);
+// A visible message box (dialog class #32770) of the process, waiting up to timeoutMs.
+HWND FindMessageBox(DWORD processId, DWORD timeoutMs);
+// The descendant of `top` whose control id is `id` (the full 32 bits).
+HWND FindControl(HWND top, std::uint32_t id);
+
+std::string Text(HWND hwnd);
+// Clicks a button without waiting for what the click starts.
+void Click(HWND button);
+// Presses the button with this id (IDYES, IDNO, IDOK...) in a message box.
+bool PressBoxButton(HWND box, int buttonId);
+
+// A control's rectangle relative to its parent's client area.
+RECT RectInParent(HWND hwnd);
+
+}  // namespace remote
