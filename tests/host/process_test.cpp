@@ -1,0 +1,147 @@
+// Starting, listing and ending processes, and the shell, with a helper program of ours.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "host/win32_host.h"
+#include "test_support.h"
+
+using host::Text;
+
+namespace {
+
+class Processes : public ::testing::Test {
+protected:
+    test::ScratchFolder root_{"process"};
+    host::Win32Host win32_;
+    host::HostServices& host_ = win32_;
+    const Text helper_ = test::ProgramFolder() + "\\host_helper.exe";
+
+    Text In(const Text& name) const { return root_.path() + "\\" + name; }
+    static std::string Content(const Text& path) {
+        std::string bytes;
+        return test::ReadFileBytes(path, bytes) ? bytes : std::string("<missing>");
+    }
+    // Waits up to ten seconds for a file that another process writes.
+    static std::string AwaitContent(const Text& path) {
+        for (int i = 0; i < 500 && !test::IsFile(path); ++i) Sleep(20);
+        Sleep(50);  // let the writer close it
+        return Content(path);
+    }
+};
+
+TEST_F(Processes, RunProgramWaitsForTheEndWhenAsked) {
+    ASSERT_TRUE(host_.RunProgram(helper_ + " delay-write 300 " + In("ended.txt") + " done", true));
+    EXPECT_EQ(Content(In("ended.txt")), "done");
+}
+
+TEST_F(Processes, RunProgramWithoutWaitReturnsWhileTheProgramRuns) {
+    // The helper writes only after the go file appears, which we create after RunProgram returned.
+    ASSERT_TRUE(host_.RunProgram(helper_ + " wait-for " + In("go") + " " + In("after.txt") + " ran", false));
+    EXPECT_FALSE(test::IsFile(In("after.txt")));
+    const test::Block go("go");
+    ASSERT_TRUE(host_.WriteBlocksToFile(In("go"), {go.get()}));
+    EXPECT_EQ(AwaitContent(In("after.txt")), "ran");
+}
+
+TEST_F(Processes, RunProgramWindowModes) {
+    const struct {
+        std::optional<int> mode;
+        const char* showCommand;
+    } cases[] = {{std::nullopt, "1"}, {1, "0"}, {2, "1"}, {3, "2"}, {4, "3"},
+                 {5, "4"},            {6, "6"}, {0, "0"}, {-9, "0"}, {9, "6"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode.value_or(-100));
+        ASSERT_TRUE(host_.RunProgram(helper_ + " show-mode " + In("mode.txt"), true, c.mode));
+        EXPECT_EQ(Content(In("mode.txt")), c.showCommand);
+    }
+}
+
+TEST_F(Processes, RunProgramHandsOnTheCurrentFolderAndTheCommandLineUnquoted) {
+    char previous[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(root_.path().c_str()));
+    const bool started = host_.RunProgram(helper_ + " cwd " + In("cwd.txt"), true);
+    SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(lstrcmpiA(Content(In("cwd.txt")).c_str(), root_.path().c_str()), 0);
+
+    // A program folder with a blank, unquoted, as the wizard starts the product.
+    ASSERT_TRUE(host_.MakeDirectory(In("Lumora Test")));
+    ASSERT_TRUE(CopyFileA(helper_.c_str(), In("Lumora Test\\Lumora.exe").c_str(), FALSE));
+    ASSERT_TRUE(host_.RunProgram(In("Lumora Test\\Lumora.exe") + " write " + In("blank.txt") + " ok", true));
+    EXPECT_EQ(Content(In("blank.txt")), "ok");
+}
+
+TEST_F(Processes, RunProgramThatCannotStart) {
+    EXPECT_FALSE(host_.RunProgram(In("NoSuchProgram.exe"), false));
+    EXPECT_FALSE(host_.RunProgram(In("NoSuchProgram.exe"), true));
+    EXPECT_FALSE(host_.RunProgram("", false));
+    const test::Block text("not a program");
+    ASSERT_TRUE(host_.WriteBlocksToFile(In("text.exe"), {text.get()}));
+    EXPECT_FALSE(host_.RunProgram(In("text.exe"), true));
+}
+
+TEST_F(Processes, ListAndEndAProcess) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    Text line = helper_ + " sleep 60000";
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    CloseHandle(child.hThread);
+
+    const std::vector<host::ProcessRecord> list = host_.ListProcesses();
+    auto byId = [&list](DWORD id) {
+        return std::find_if(list.begin(), list.end(), [id](const host::ProcessRecord& r) { return r.processId == id; });
+    };
+    const auto helper = byId(child.dwProcessId);
+    ASSERT_NE(helper, list.end());
+    EXPECT_EQ(helper->exeFile, "host_helper.exe");  // the file name alone
+    EXPECT_EQ(helper->parentProcessId, GetCurrentProcessId());
+    EXPECT_GE(helper->threadCount, 1u);
+    const auto self = byId(GetCurrentProcessId());
+    ASSERT_NE(self, list.end());
+    EXPECT_EQ(self->exeFile, "host_process_test.exe");
+    EXPECT_GE(self->threadCount, 1u);
+    for (const host::ProcessRecord& r : list) EXPECT_EQ(r.exeFile.find('\\'), Text::npos) << r.exeFile;
+
+    EXPECT_TRUE(host_.EndProcess(child.dwProcessId));
+    ASSERT_EQ(WaitForSingleObject(child.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(child.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(child.hProcess);
+
+    const std::vector<host::ProcessRecord> after = host_.ListProcesses();
+    EXPECT_TRUE(std::none_of(after.begin(), after.end(), [&child](const host::ProcessRecord& r) {
+        return r.processId == child.dwProcessId && r.exeFile == "host_helper.exe";
+    }));
+}
+
+TEST_F(Processes, EndProcessThatCannotBeEnded) {
+    EXPECT_FALSE(host_.EndProcess(0));
+    EXPECT_FALSE(host_.EndProcess(0x7FFFFFF0u));
+}
+
+TEST_F(Processes, ShellOpenRunsAProgramWithParametersFolderAndWindowMode) {
+    host_.ShellOpen(host::shell_verb::kOpen, helper_, "write " + In("open.txt") + " opened", std::nullopt);
+    EXPECT_EQ(AwaitContent(In("open.txt")), "opened");
+
+    host_.ShellOpen(std::nullopt, helper_, "cwd " + In("folder.txt"), root_.path());
+    EXPECT_EQ(lstrcmpiA(AwaitContent(In("folder.txt")).c_str(), root_.path().c_str()), 0);
+
+    host_.ShellOpen(std::nullopt, helper_, "show-mode " + In("normal.txt"));
+    EXPECT_EQ(AwaitContent(In("normal.txt")), "1");
+    host_.ShellOpen(std::nullopt, helper_, "show-mode " + In("na.txt"), Text(), host::window_mode::kNoActivate);
+    EXPECT_EQ(AwaitContent(In("na.txt")), "8");  // SW_SHOWNA
+}
+
+TEST_F(Processes, ShellOpenOfAMissingFileShowsNothing) {
+    host_.ShellOpen(std::nullopt, In("\xB8\xFC\xD0\xC2\xC8\xD5\xD6\xBE.log"));  // 更新日志.log, not there
+    EXPECT_EQ(test::FindOwnDialog(nullptr, 500), nullptr);
+}
+
+}  // namespace

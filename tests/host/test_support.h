@@ -1,0 +1,55 @@
+#pragma once
+// Small tools the host tests share: scratch folders, blocks made from bytes, reading files
+// back, starting programs and finding this process's dialog boxes.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/text.h"
+#include "payload/block.h"
+
+namespace test {
+
+// A block in the carried layout holding the given bytes.
+class Block {
+public:
+    explicit Block(std::string_view bytes);
+    const payload::PayloadBlock* get() const {
+        return reinterpret_cast<const payload::PayloadBlock*>(storage_.data());
+    }
+
+private:
+    std::vector<std::int32_t> storage_;  // int32 storage keeps the header aligned
+};
+
+// A fresh folder under the temporary-files folder, removed with its content at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::string_view tag);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    // The folder's path, without a trailing backslash.
+    const host::Text& path() const { return path_; }
+
+private:
+    host::Text path_;
+};
+
+std::wstring Wide(std::string_view ansi);
+// Reads the whole file; false when it cannot be opened.
+bool ReadFileBytes(const host::Text& path, std::string& bytes);
+bool IsFolder(const host::Text& path);
+bool IsFile(const host::Text& path);
+void RemoveTree(const host::Text& path);
+// The folder of this test program, without a trailing backslash.
+host::Text ProgramFolder();
+// Runs a command line without a window and waits for it; its exit code, or -1.
+int RunToEnd(const host::Text& commandLine);
+// Polls for a visible dialog box (#32770) of this process, optionally with the given title.
+HWND FindOwnDialog(const char* title, DWORD timeoutMs);
+
+}  // namespace test
