@@ -7,7 +7,7 @@ function(lumora_settings target)
                                WINVER=0x0601)
     get_target_property(kind ${target} TYPE)
     if(kind STREQUAL "EXECUTABLE" OR kind STREQUAL "SHARED_LIBRARY")
-        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
     endif()
 endfunction()
 
