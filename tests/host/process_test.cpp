@@ -126,6 +126,13 @@ TEST_F(Processes, EndProcessThatCannotBeEnded) {
     EXPECT_FALSE(host_.EndProcess(0x7FFFFFF0u));
 }
 
+TEST_F(Processes, EndProgramExitsWithTheCodeWithoutAskingTheWindow) {
+    const Text line = test::ProgramFolder() + "\\end_program_helper.exe " + In("mark.txt") + " 7";
+    EXPECT_EQ(test::RunToEnd(line), 7);
+    EXPECT_FALSE(test::IsFile(In("mark.txt"))) << Content(In("mark.txt"));
+    EXPECT_EQ(test::RunToEnd(line.substr(0, line.size() - 1) + "0"), 0);
+}
+
 TEST_F(Processes, ShellOpenRunsAProgramWithParametersFolderAndWindowMode) {
     host_.ShellOpen(host::shell_verb::kOpen, helper_, "write " + In("open.txt") + " opened", std::nullopt);
     EXPECT_EQ(AwaitContent(In("open.txt")), "opened");
