@@ -4,13 +4,15 @@
 
 #include "host/message_loop.h"
 #include "host/program_folder.h"
+#include "host/win32_host.h"
 #include "wizard/wizard.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     OleInitialize(nullptr);
     host::EnterProgramFolder();
 
-    wizard::Wizard setup;
+    host::Win32Host host;  // takes the environment as the program started with it
+    wizard::Wizard setup(host);
     if (setup.Build()) {
         setup.RaiseCreated();
         setup.Show();

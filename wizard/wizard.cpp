@@ -4,10 +4,10 @@
 
 namespace wizard {
 
-Wizard::Wizard() : Wizard(EventBindings()) {}
+Wizard::Wizard(host::HostServices& host) : Wizard(host, EventBindings()) {}
 
-Wizard::Wizard(std::span<const EventBinding> bindings)
-    : bindings_(bindings), window_(WizardWindowDescription()), context_{window_} {}
+Wizard::Wizard(host::HostServices& host, std::span<const EventBinding> bindings)
+    : bindings_(bindings), window_(WizardWindowDescription()), context_{window_, host} {}
 
 bool Wizard::Build(bool quitOnDestroy) { return window_.Build(this, quitOnDestroy); }
 

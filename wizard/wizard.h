@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "host/host_services.h"
 #include "host/wizard_window.h"
 
 namespace wizard {
@@ -10,6 +11,7 @@ namespace wizard {
 // What a handler works with.
 struct WizardContext {
     host::WizardWindow& window;
+    host::HostServices& host;
 };
 
 enum class Event { Created, CloseQuery, Clicked };
@@ -30,8 +32,8 @@ std::span<const EventBinding> EventBindings();
 
 class Wizard : public host::WindowEvents {
 public:
-    Wizard();
-    explicit Wizard(std::span<const EventBinding> bindings);
+    explicit Wizard(host::HostServices& host);
+    Wizard(host::HostServices& host, std::span<const EventBinding> bindings);
 
     // Builds the window hidden; the window's destruction then ends the message loop.
     bool Build(bool quitOnDestroy = true);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/message_loop.h"
+#include "host/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/window_description.h"
 #include "wizard/wizard.h"
@@ -76,7 +77,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_recorded = Recorded{};
-        setup = std::make_unique<wizard::Wizard>(kTestBindings);
+        setup = std::make_unique<wizard::Wizard>(hostServices, kTestBindings);
         ASSERT_TRUE(setup->Build(false));
         w = &setup->Window();
     }
@@ -95,6 +96,7 @@ protected:
         Pump();
     }
 
+    host::Win32Host hostServices;
     std::unique_ptr<wizard::Wizard> setup;
     host::WizardWindow* w = nullptr;
 };
@@ -381,7 +383,8 @@ TEST_F(WindowTest, CloseQueryDecides) {
 }
 
 TEST(WindowWithoutHandlers, CloseRequestClosesAndClicksDoNothing) {
-    wizard::Wizard bare(std::span<const EventBinding>{});
+    host::Win32Host hostServices;
+    wizard::Wizard bare(hostServices, std::span<const EventBinding>{});
     ASSERT_TRUE(bare.Build(false));
     HWND h = bare.Window().Handle();
     SendMessageA(bare.Window().ControlHandle(expected::k接受), BM_CLICK, 0, 0);
