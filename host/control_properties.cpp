@@ -6,11 +6,11 @@
 #include <algorithm>
 
 #include "host/wizard_window.h"
+#include "host/window_geometry.h"
 
 namespace host {
 namespace {
 
-int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
 
 std::int32_t AsInt(const PropertyValue& value) {
     if (const auto* i = std::get_if<std::int32_t>(&value)) return *i;
@@ -29,13 +29,6 @@ Text AsText(const PropertyValue& value) {
     return {};
 }
 
-RECT RectInParent(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-    if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "host/image_decode.h"
 #include "host/message_loop.h"
+#include "host/window_geometry.h"
 
 namespace host {
 namespace {
@@ -34,17 +35,6 @@ bool IsSelfDrawn(ControlKind kind) { return IsContainer(kind) || kind == Control
 bool CanTakeFocus(ControlKind kind) {
     return kind == ControlKind::EditBox || kind == ControlKind::Button ||
            kind == ControlKind::CheckBox || kind == ControlKind::RadioBox;
-}
-
-int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
-
-// The window's rectangle relative to its parent's client area (the screen for the window).
-RECT RectInParent(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-    if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 bool RegisterClasses(HINSTANCE instance) {
