@@ -14,4 +14,7 @@ struct PayloadBlock {
 };
 static_assert(sizeof(PayloadBlock) == 8, "the block header is two int32 fields");
 
+// The length of a block; an absent block counts as empty.
+inline std::int32_t LengthOf(const PayloadBlock* block) { return block != nullptr ? block->length : 0; }
+
 }  // namespace payload

@@ -1,0 +1,196 @@
+// The carried programs and libraries: what kind of image each is, what it imports and
+// exports, and that the two libraries work when loaded.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "payload/catalog.h"
+#include "pe_image.h"
+#include "product/function/data_get.h"
+#include "product_files.h"
+#include "zlib.h"
+#include "zip.h"
+#include "unzip.h"
+#include "iowin32.h"
+
+namespace {
+
+constexpr std::uint16_t kI386 = 0x14C;
+constexpr std::uint16_t kDllFlag = 0x2000;
+constexpr std::uint16_t kExecutableFlag = 0x0002;
+constexpr std::uint16_t kGuiSubsystem = 2;
+
+pe::Image ImageOf(payload::CatalogId id) {
+    const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
+    pe::Image image;
+    std::string error;
+    EXPECT_TRUE(pe::Parse(block->Bytes(), static_cast<std::size_t>(block->length), image, error))
+        << payload::CatalogEntryOf(id).name << ": " << error;
+    return image;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Frees a loaded library when the test leaves.
+struct Library {
+    explicit Library(const std::wstring& path) : module(LoadLibraryW(path.c_str())) {}
+    ~Library() {
+        if (module != nullptr) FreeLibrary(module);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    template <typename F>
+    F Get(const char* name) const {
+        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+    HMODULE module;
+};
+
+}  // namespace
+
+TEST(Binaries, AreStaticPe32I386GuiProgramsAndDllsImportingOnlyWindowsOwnDlls) {
+    // Windows' own DLLs; a dynamically linked runtime (libgcc, libstdc++, winpthread) is not.
+    const std::set<std::string> system{"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll",
+                                       "advapi32.dll", "shell32.dll", "ole32.dll", "comctl32.dll"};
+    struct Kind {
+        payload::CatalogId id;
+        bool dll;
+    };
+    const Kind kinds[] = {{payload::CatalogId::MainProgram, false},
+                          {payload::CatalogId::Updater, false},
+                          {payload::CatalogId::Uninstaller, false},
+                          {payload::CatalogId::FunctionLibrary, true},
+                          {payload::CatalogId::SkinLibrary, true}};
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(payload::CatalogEntryOf(kind.id).name);
+        pe::Image image = ImageOf(kind.id);
+        EXPECT_EQ(image.machine, kI386);
+        EXPECT_EQ(image.optionalMagic, 0x10B);  // PE32, not PE32+
+        EXPECT_TRUE(image.characteristics & kExecutableFlag);
+        EXPECT_EQ((image.characteristics & kDllFlag) != 0, kind.dll);
+        EXPECT_EQ(image.subsystem, kGuiSubsystem);
+        EXPECT_FALSE(image.imports.empty());
+        for (const std::string& dll : image.imports)
+            EXPECT_TRUE(system.count(Lower(dll))) << "imports " << dll;
+    }
+}
+
+TEST(FunctionLibrary, ExportsDataGetAtOrdinal1UnderTheNameFunctionDll) {
+    pe::Image image = ImageOf(payload::CatalogId::FunctionLibrary);
+    ASSERT_TRUE(image.hasExports);
+    EXPECT_EQ(image.exportName, "Function.dll");
+    EXPECT_EQ(image.exportedFunctions, 1u);
+    ASSERT_EQ(image.exports.size(), 1u);
+    EXPECT_EQ(image.exports[0].name, "DataGet");
+    EXPECT_EQ(image.exports[0].ordinal, 1u);
+
+    Library library(product_files::PathOf("\\Function.dll"));
+    ASSERT_NE(library.module, nullptr);
+    auto byName = library.Get<DataGetFunction>("DataGet");
+    auto byOrdinal = library.Get<DataGetFunction>(MAKEINTRESOURCEA(1));
+    ASSERT_NE(byName, nullptr);
+    EXPECT_EQ(byName, byOrdinal);
+    const char* text = byName();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(product_files::IsValidGbk(text));
+    EXPECT_NE(std::strstr(text, "v" LUMORA_PRODUCT_VERSION), nullptr) << text;
+}
+
+TEST(SkinLibrary, IsZlibWithMinizipExportedUnderTheNameZlibwapiDll) {
+    pe::Image image = ImageOf(payload::CatalogId::SkinLibrary);
+    ASSERT_TRUE(image.hasExports);
+    EXPECT_EQ(image.exportName, "zlibwapi.dll");
+    std::set<std::string> names;
+    for (const pe::Export& e : image.exports) {
+        EXPECT_EQ(e.name.find('@'), std::string::npos) << "decorated export " << e.name;
+        names.insert(e.name);
+    }
+    for (const char* name :
+         {"zlibVersion", "deflate", "deflateInit_", "inflate", "inflateInit2_", "compress", "uncompress",
+          "crc32", "adler32", "gzopen", "gzread", "gzwrite", "gzclose", "gzprintf", "zipOpen",
+          "zipOpenNewFileInZip", "zipWriteInFileInZip", "zipClose", "unzOpen", "unzGoToFirstFile",
+          "unzReadCurrentFile", "unzClose", "fill_win32_filefunc", "fill_win32_filefunc64",
+          "fill_fopen_filefunc"})
+        EXPECT_TRUE(names.count(name)) << name << " is not exported";
+}
+
+TEST(SkinLibrary, CompressesAndWritesAndReadsZipArchivesWhenLoaded) {
+    Library library(product_files::PathOf("\\Tarvel-Skin.dll"));
+    ASSERT_NE(library.module, nullptr);
+    auto version = library.Get<decltype(&zlibVersion)>("zlibVersion");
+    auto compressBytes = library.Get<decltype(&compress)>("compress");
+    auto uncompressBytes = library.Get<decltype(&uncompress)>("uncompress");
+    ASSERT_TRUE(version && compressBytes && uncompressBytes);
+    EXPECT_STREQ(version(), ZLIB_VERSION);
+
+    std::string original;
+    for (int i = 0; i < 2000; ++i) original += "Lumora " + std::to_string(i % 37) + "\r\n";
+    std::vector<Bytef> packed(original.size() + 64);
+    uLongf packedSize = static_cast<uLongf>(packed.size());
+    ASSERT_EQ(compressBytes(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(original.data()),
+                            static_cast<uLong>(original.size())),
+              Z_OK);
+    EXPECT_LT(packedSize, original.size() / 4);
+    std::string unpacked(original.size(), '\0');
+    uLongf unpackedSize = static_cast<uLongf>(unpacked.size());
+    ASSERT_EQ(uncompressBytes(reinterpret_cast<Bytef*>(unpacked.data()), &unpackedSize, packed.data(),
+                              packedSize),
+              Z_OK);
+    EXPECT_EQ(unpacked, original);
+
+    // A zip archive through the Win32 file functions: write one member, read it back.
+    auto fill = library.Get<decltype(&fill_win32_filefunc)>("fill_win32_filefunc");
+    auto zipOpenArchive = library.Get<decltype(&zipOpen2)>("zipOpen2");
+    auto zipOpenMember = library.Get<decltype(&zipOpenNewFileInZip)>("zipOpenNewFileInZip");
+    auto zipWrite = library.Get<decltype(&zipWriteInFileInZip)>("zipWriteInFileInZip");
+    auto zipCloseMember = library.Get<decltype(&zipCloseFileInZip)>("zipCloseFileInZip");
+    auto zipCloseArchive = library.Get<decltype(&zipClose)>("zipClose");
+    auto unzOpenArchive = library.Get<decltype(&unzOpen2)>("unzOpen2");
+    auto unzLocate = library.Get<decltype(&unzLocateFile)>("unzLocateFile");
+    auto unzOpenMember = library.Get<decltype(&unzOpenCurrentFile)>("unzOpenCurrentFile");
+    auto unzRead = library.Get<decltype(&unzReadCurrentFile)>("unzReadCurrentFile");
+    auto unzCloseMember = library.Get<decltype(&unzCloseCurrentFile)>("unzCloseCurrentFile");
+    auto unzCloseArchive = library.Get<decltype(&unzClose)>("unzClose");
+    ASSERT_TRUE(fill && zipOpenArchive && zipOpenMember && zipWrite && zipCloseMember && zipCloseArchive &&
+                unzOpenArchive && unzLocate && unzOpenMember && unzRead && unzCloseMember &&
+                unzCloseArchive);
+
+    std::string folder(GetTempPathA(0, nullptr), '\0');
+    ASSERT_FALSE(folder.empty());
+    folder.resize(GetTempPathA(static_cast<DWORD>(folder.size()), folder.data()));
+    const std::string archive = folder + "lumora-skin-test.zip";
+    zlib_filefunc_def functions;
+    fill(&functions);
+
+    zipFile out = zipOpenArchive(archive.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(zipOpenMember(out, "notes.txt", nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                            Z_DEFAULT_COMPRESSION),
+              ZIP_OK);
+    EXPECT_EQ(zipWrite(out, original.data(), static_cast<unsigned>(original.size())), ZIP_OK);
+    EXPECT_EQ(zipCloseMember(out), ZIP_OK);
+    EXPECT_EQ(zipCloseArchive(out, nullptr), ZIP_OK);
+
+    unzFile in = unzOpenArchive(archive.c_str(), &functions);
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(unzLocate(in, "notes.txt", 0), UNZ_OK);
+    EXPECT_EQ(unzOpenMember(in), UNZ_OK);
+    std::string read(original.size() + 16, '\0');
+    int got = unzRead(in, read.data(), static_cast<unsigned>(read.size()));
+    EXPECT_EQ(unzCloseMember(in), UNZ_OK);
+    EXPECT_EQ(unzCloseArchive(in), UNZ_OK);
+    DeleteFileA(archive.c_str());
+    ASSERT_EQ(got, static_cast<int>(original.size()));
+    read.resize(static_cast<std::size_t>(got));
+    EXPECT_EQ(read, original);
+}

@@ -1,0 +1,115 @@
+// The carried blocks against the files the build made, and the catalog that names them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "payload/catalog.h"
+#include "product_files.h"
+
+using payload::CatalogId;
+using payload::kCatalog;
+using payload::WriteCondition;
+
+TEST(Blocks, EachHoldsItsBuiltFileExactlyInTheBlockLayout) {
+    for (const payload::CatalogEntry& entry : kCatalog) {
+        SCOPED_TRACE(entry.name);
+        const payload::PayloadBlock* block = entry.block;
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 4, 0u);
+
+        // The header read as raw little-endian bytes, not through the struct.
+        const auto* raw = reinterpret_cast<const unsigned char*>(block);
+        EXPECT_EQ(raw[0] | raw[1] << 8 | raw[2] << 16 | raw[3] << 24, 1);
+        std::int32_t length = raw[4] | raw[5] << 8 | raw[6] << 16 | raw[7] << 24;
+        EXPECT_EQ(block->length, length);
+        EXPECT_EQ(block->Bytes(), raw + 8);
+        EXPECT_EQ(payload::LengthOf(block), length);
+
+        auto file = product_files::Read(product_files::PathOf(entry.destinationPiece));
+        ASSERT_TRUE(file.has_value()) << "the build left no file for this entry";
+        ASSERT_GT(file->size(), 0u);
+        ASSERT_EQ(static_cast<std::size_t>(length), file->size());
+        EXPECT_EQ(std::memcmp(block->Bytes(), file->data(), file->size()), 0);
+    }
+}
+
+TEST(Blocks, LieInReadOnlyMemoryOfTheProgramImage) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    for (const payload::CatalogEntry& entry : kCatalog) {
+        SCOPED_TRACE(entry.name);
+        MEMORY_BASIC_INFORMATION info{};
+        ASSERT_NE(VirtualQuery(entry.block, &info, sizeof info), 0u);
+        EXPECT_EQ(info.AllocationBase, reinterpret_cast<void*>(self));
+        EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_READONLY));
+    }
+}
+
+TEST(Blocks, AnAbsentBlockCountsAsEmpty) { EXPECT_EQ(payload::LengthOf(nullptr), 0); }
+
+TEST(Blocks, TotalsOfTheProgramFilesAndOfAllFilesMatchTheBuiltFiles) {
+    long long programBlocks = 0, allBlocks = 0;
+    unsigned long long programFiles = 0, allFiles = 0;
+    for (int i = 0; i < payload::kCatalogSize; ++i) {
+        auto size = product_files::SizeOf(product_files::PathOf(kCatalog[i].destinationPiece));
+        ASSERT_TRUE(size.has_value()) << kCatalog[i].name;
+        allBlocks += payload::LengthOf(kCatalog[i].block);
+        allFiles += *size;
+        if (i < 5) {
+            programBlocks += payload::LengthOf(kCatalog[i].block);
+            programFiles += *size;
+        }
+    }
+    EXPECT_EQ(static_cast<unsigned long long>(programBlocks), programFiles);
+    EXPECT_EQ(static_cast<unsigned long long>(allBlocks), allFiles);
+    // The estimate adds these up as 32-bit integers.
+    EXPECT_LT(allBlocks, 0x7FFFFFFFLL);
+    std::printf("[ figures ] entries 1-5: %lld bytes, entries 1-9: %lld bytes\n", programBlocks,
+                allBlocks);
+}
+
+TEST(Catalog, ListsTheNineFilesInOrderWithTheirNamesAndConditions) {
+    struct Expected {
+        CatalogId id;
+        const char* name;
+        const char* piece;
+        WriteCondition condition;
+        bool copiedWithShortcuts;
+    };
+    const Expected expected[] = {
+        {CatalogId::MainProgram, "MainProgram", "\\Lumora.exe", WriteCondition::Always, false},
+        {CatalogId::Updater, "Updater", "\\TarvelUP.exe", WriteCondition::Always, false},
+        {CatalogId::Uninstaller, "Uninstaller", "\\卸载.exe", WriteCondition::Always, false},
+        {CatalogId::FunctionLibrary, "FunctionLibrary", "\\Function.dll", WriteCondition::Always, false},
+        {CatalogId::SkinLibrary, "SkinLibrary", "\\Tarvel-Skin.dll", WriteCondition::Always, false},
+        {CatalogId::ReleaseNotes, "ReleaseNotes", "\\更新日志.log", WriteCondition::ReleaseTexts, false},
+        {CatalogId::FaqText, "FaqText", "\\常见问题解答.txt", WriteCondition::ReleaseTexts, false},
+        {CatalogId::WebsiteShortcut, "WebsiteShortcut", "\\Lumora官网.url", WriteCondition::ReleaseTexts,
+         true},
+        {CatalogId::TutorialShortcut, "TutorialShortcut", "\\Lumora视频教程.url",
+         WriteCondition::ReleaseTexts, true},
+    };
+    ASSERT_EQ(std::size(expected), std::size(kCatalog));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(kCatalog[i].id, expected[i].id);
+        EXPECT_STREQ(kCatalog[i].name, expected[i].name);
+        EXPECT_STREQ(kCatalog[i].destinationPiece, expected[i].piece);
+        EXPECT_EQ(kCatalog[i].condition, expected[i].condition);
+        EXPECT_EQ(kCatalog[i].copiedWithShortcuts, expected[i].copiedWithShortcuts);
+        EXPECT_EQ(&payload::CatalogEntryOf(expected[i].id), &kCatalog[i]);
+    }
+}
+
+TEST(Catalog, BlocksAreDistinctAndDoNotOverlap) {
+    for (std::size_t i = 0; i < std::size(kCatalog); ++i) {
+        auto begin = reinterpret_cast<std::uintptr_t>(kCatalog[i].block);
+        auto end = begin + 8 + static_cast<std::uintptr_t>(kCatalog[i].block->length);
+        for (std::size_t j = 0; j < std::size(kCatalog); ++j) {
+            if (i == j) continue;
+            auto other = reinterpret_cast<std::uintptr_t>(kCatalog[j].block);
+            EXPECT_FALSE(other >= begin && other < end) << kCatalog[i].name << " / " << kCatalog[j].name;
+        }
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reads what the tests need from a PE image's bytes: its header fields, the export directory
+// and the names of the DLLs it imports. Every read is checked against the image's size.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pe {
+
+struct Export {
+    std::string name;
+    std::uint32_t ordinal;  // with the directory's ordinal base added
+};
+
+struct Image {
+    std::uint16_t machine = 0;
+    std::uint16_t characteristics = 0;
+    std::uint16_t optionalMagic = 0;
+    std::uint16_t subsystem = 0;
+    bool hasExports = false;
+    std::string exportName;  // the library's own name in its export directory
+    std::uint32_t exportedFunctions = 0;
+    std::vector<Export> exports;  // the named exports
+    std::vector<std::string> imports;
+};
+
+// Parses an image; false (with error set) when it is not a well-formed PE32 image.
+bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::string& error);
+
+}  // namespace pe
