@@ -37,7 +37,7 @@ bool MatchesAt(std::string_view text, std::size_t pos, std::string_view find, bo
 
 }  // namespace
 
-int BlockLength(const payload::PayloadBlock* block) { return block ? block->length : 0; }
+int BlockLength(const payload::PayloadBlock* block) { return payload::LengthOf(block); }
 
 Text LeftBytes(std::string_view text, int n) {
     if (n <= 0) return Text();

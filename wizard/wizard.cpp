@@ -7,7 +7,7 @@ namespace wizard {
 Wizard::Wizard(host::HostServices& host) : Wizard(host, EventBindings()) {}
 
 Wizard::Wizard(host::HostServices& host, std::span<const EventBinding> bindings)
-    : bindings_(bindings), window_(WizardWindowDescription()), context_{window_, host} {}
+    : bindings_(bindings), window_(WizardWindowDescription()), context_{window_, host, payload::kCatalog} {}
 
 bool Wizard::Build(bool quitOnDestroy) { return window_.Build(this, quitOnDestroy); }
 

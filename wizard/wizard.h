@@ -4,6 +4,7 @@
 #include <span>
 
 #include "host/host_services.h"
+#include "payload/catalog.h"
 #include "host/wizard_window.h"
 
 namespace wizard {
@@ -12,6 +13,7 @@ namespace wizard {
 struct WizardContext {
     host::WizardWindow& window;
     host::HostServices& host;
+    std::span<const payload::CatalogEntry> catalog;  // the carried files, in catalog order
 };
 
 enum class Event { Created, CloseQuery, Clicked };
