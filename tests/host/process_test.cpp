@@ -151,4 +151,22 @@ TEST_F(Processes, ShellOpenOfAMissingFileShowsNothing) {
     EXPECT_EQ(test::FindOwnDialog(nullptr, 500), nullptr);
 }
 
+TEST_F(Processes, OpenWebAddressHandsTheAddressToTheShellUnchanged) {
+    // A document the shell can open stands in for a web address: its default action runs.
+    const Text script = In("site.bat");
+    // Written aside and renamed, so that the file appears with its content.
+    const std::string body = "@echo opened> \"" + In("web.tmp") + "\"\r\n@ren \"" + In("web.tmp") +
+                             "\" web.txt\r\n";
+    const test::Block block(body);
+    ASSERT_TRUE(host_.WriteBlocksToFile(script, {block.get()}));
+    host_.OpenWebAddress(script);
+    const std::string content = AwaitContent(In("web.txt"));
+    EXPECT_EQ(content.substr(0, 6), "opened") << "[" << content << "]";
+}
+
+TEST_F(Processes, OpenWebAddressThatCannotBeOpenedShowsNothing) {
+    host_.OpenWebAddress(In("no-such-site"));
+    EXPECT_EQ(test::FindOwnDialog(nullptr, 500), nullptr);
+}
+
 }  // namespace
