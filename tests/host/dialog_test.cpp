@@ -2,6 +2,7 @@
 // dialog box of this process and works its controls, as a user would.
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstring>
@@ -168,11 +169,31 @@ protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
     void TearDown() override { OleUninitialize(); }
 
-    // Selects `path` in the dialog's tree, then presses OK.
+    // The text of the item selected in the dialog's folder tree.
+    static Text SelectedItemText(HWND dialog) {
+        HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+        if (!tree) return {};
+        TVITEMA item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        char text[MAX_PATH] = {};
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        if (!item.hItem || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return {};
+        return text;
+    }
+
+    // Selects `path` in the dialog's tree, then presses OK. A freshly made prefix can still be
+    // filling the tree when the dialog comes up: select again until the item is the chosen one.
     static void ChooseAndConfirm(HWND dialog, const Text& path) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()),
-                            SMTO_NORMAL, 5000, &ignored);
+        const Text leaf = path.size() > 3 ? path.substr(host::FindLastSeparator(path) + 1) : Text();
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()),
+                                SMTO_NORMAL, 5000, &ignored);
+            if (leaf.empty() || SelectedItemText(dialog) == leaf) break;
+            Sleep(100);
+        }
         Click(dialog, IDOK);
     }
 
