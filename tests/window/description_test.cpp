@@ -139,27 +139,31 @@ TEST(Description, LicenceText) {
 }
 
 TEST(Description, Pictures) {
+    struct Picture {
+        const host::ImageData& image;
+        std::size_t bytes;
+        int width, height;
+    };
+    const Picture pictures[] = {{wizard::kSidePicture, 79020, 170, 290},
+                                {wizard::kLogo, 6588, 50, 49},
+                                {wizard::kFolderIcon, 4286, 32, 32}};
     int w = 0, h = 0;
-    EXPECT_EQ(wizard::kSidePicture.size, 79020u);
-    HBITMAP side = host::DecodeJpeg(wizard::kSidePicture, w, h);
-    ASSERT_NE(side, nullptr);
-    EXPECT_EQ(w, 170);
-    EXPECT_EQ(h, 290);
-    DeleteObject(side);
-
-    EXPECT_EQ(wizard::kLogo.size, 6588u);
-    HBITMAP logo = host::DecodeJpeg(wizard::kLogo, w, h);
-    ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(w, 50);
-    EXPECT_EQ(h, 49);
-    DeleteObject(logo);
-
-    EXPECT_EQ(wizard::kFolderIcon.size, 4286u);
-    HICON icon = host::DecodeIcon(wizard::kFolderIcon, w, h);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(w, 32);
-    EXPECT_EQ(h, 32);
-    DestroyIcon(icon);
+    for (const Picture& p : pictures) {
+        SCOPED_TRACE(p.bytes);
+        EXPECT_EQ(p.image.size, p.bytes);
+        if (host::IsJpeg(p.image)) {
+            HBITMAP bitmap = host::DecodeJpeg(p.image, w, h);
+            EXPECT_NE(bitmap, nullptr);
+            DeleteObject(bitmap);
+        } else {
+            HICON icon = host::DecodeIcon(p.image, w, h);
+            EXPECT_NE(icon, nullptr);
+            DestroyIcon(icon);
+        }
+        EXPECT_EQ(w, p.width);
+        EXPECT_EQ(h, p.height);
+    }
+    EXPECT_FALSE(host::IsJpeg(wizard::kFolderIcon));
 
     // Broken data decodes to nothing rather than crashing.
     const unsigned char truncated[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00};
