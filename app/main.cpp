@@ -5,19 +5,22 @@
 #include "host/message_loop.h"
 #include "host/program_folder.h"
 #include "host/win32_host.h"
-#include "wizard/wizard.h"
+#include "host/wizard_window.h"
+#include "payload/catalog.h"
+#include "wizard/bindings.h"
+#include "wizard/window_description.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    OleInitialize(nullptr);
-    host::EnterProgramFolder();
+    try {
+        OleInitialize(nullptr);
+        host::EnterProgramFolder();
 
-    host::Win32Host host;  // takes the environment as the program started with it
-    wizard::Wizard setup(host);
-    if (setup.Build()) {
-        setup.RaiseCreated();
-        setup.Show();
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) host::DispatchMessageStep(msg);
+        host::Win32Host host;  // takes the environment as the program started with it
+        host::WizardWindow window(wizard::WizardWindowDescription());
+        wizard::WizardContext context{wizard::Controls(window, wizard::kWizardWindowId), host, payload::kCatalog};
+        wizard::EventRouter events(context, wizard::EventBindings());
+        return host::RunWindow(window, events);
+    } catch (...) {
+        return 0;  // every way out ends with 0
     }
-    return 0;
 }

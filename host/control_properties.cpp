@@ -9,28 +9,6 @@
 #include "host/window_geometry.h"
 
 namespace host {
-namespace {
-
-
-std::int32_t AsInt(const PropertyValue& value) {
-    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i;
-    if (const auto* b = std::get_if<bool>(&value)) return *b ? 1 : 0;
-    return 0;
-}
-
-bool AsBool(const PropertyValue& value) {
-    if (const auto* b = std::get_if<bool>(&value)) return *b;
-    if (const auto* i = std::get_if<std::int32_t>(&value)) return *i != 0;
-    return false;
-}
-
-Text AsText(const PropertyValue& value) {
-    if (const auto* t = std::get_if<Text>(&value)) return *t;
-    return {};
-}
-
-
-}  // namespace
 
 PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty property) {
     ControlState* s = Find(ref);
@@ -160,18 +138,6 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         }
         break;
     }
-}
-
-bool WizardWindow::ReadBool(ControlRef ref, ControlProperty property) {
-    return AsBool(ReadProperty(ref, property));
-}
-
-std::int32_t WizardWindow::ReadInt(ControlRef ref, ControlProperty property) {
-    return AsInt(ReadProperty(ref, property));
-}
-
-Text WizardWindow::ReadText(ControlRef ref, ControlProperty property) {
-    return AsText(ReadProperty(ref, property));
 }
 
 }  // namespace host

@@ -1,31 +1,14 @@
 #pragma once
-// The control-state model: what each control of the window keeps, and the property
-// selector and values through which handlers read and change controls.
+// The control-state model: what each control of the window keeps behind the property
+// operations of the control surface.
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
-#include <variant>
 
+#include "host/control_surface.h"
 #include "host/window_description.h"
 
 namespace host {
-
-using Text = std::string;  // GBK bytes
-
-enum class ControlProperty {
-    Left, Top, Width, Height, Visible, Disabled, Caption, Text, Checked, CurrentPage, Position,
-    Minimum, Maximum
-};
-
-// A control is addressed by the window's id and its own control id.
-struct ControlRef {
-    std::uint32_t windowId;
-    std::uint32_t controlId;
-};
-
-// Integer, boolean or text, by property.
-using PropertyValue = std::variant<std::int32_t, bool, Text>;
 
 struct ControlState {
     const ControlDescription* description = nullptr;  // null for the window itself

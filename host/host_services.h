@@ -6,15 +6,15 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "host/text.h"
 
-namespace payload {
-struct PayloadBlock;
-}
-
 namespace host {
+
+// A run of bytes to be written, where they lie.
+using ByteRange = std::span<const unsigned char>;
 
 // The button that closed a message box (the system's IDOK..IDNO minus one).
 enum class MessageBoxResult : int { Ok = 0, Cancel = 1, Abort = 2, Retry = 3, Ignore = 4, Yes = 5, No = 6 };
@@ -137,11 +137,10 @@ public:
     // Files and folders. MakeDirectory creates exactly one level.
     virtual bool MakeDirectory(const Text& path) = 0;
     virtual bool RemoveFile(const Text& path) = 0;
-    // Creates or truncates the file and writes the blocks in order (absent or empty blocks
-    // add nothing). False when it cannot be opened (nothing changed) or a write or the close
-    // fails (what was written stays).
-    virtual bool WriteBlocksToFile(const Text& path,
-                                   std::initializer_list<const payload::PayloadBlock*> blocks) = 0;
+    // Creates or truncates the file and writes the byte ranges in order (empty ones add
+    // nothing). False when it cannot be opened (nothing changed) or a write or the close fails
+    // (what was written stays).
+    virtual bool WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) = 0;
 
     // Environment. The variable's value as the program started with it; empty when not set.
     virtual Text ReadEnvironmentVariable(const Text& name) = 0;

@@ -1,5 +1,7 @@
 #include "host/message_loop.h"
 
+#include "host/wizard_window.h"
+
 namespace host {
 namespace {
 PreTranslateHook g_preTranslate = nullptr;
@@ -11,6 +13,20 @@ void DispatchMessageStep(MSG& msg) {
     if (g_preTranslate && g_preTranslate(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+}
+
+int RunWindow(WizardWindow& window, WindowEvents& events) {
+    // The created event runs here, outside any window procedure and its barrier.
+    try {
+        if (!window.Build(&events, true)) return 0;
+        window.RaiseCreated();
+        window.Show();
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageStep(msg);
+    } catch (...) {
+        OutputDebugStringA("Lumora Setup: stopped by an unexpected failure\n");
+    }
+    return 0;
 }
 
 }  // namespace host

@@ -13,4 +13,12 @@ void SetPreTranslateHook(PreTranslateHook hook);
 // Pre-translation, TranslateMessage, DispatchMessageA.
 void DispatchMessageStep(MSG& msg);
 
+class WizardWindow;
+class WindowEvents;
+
+// The program's life on its one window: builds it hidden, raises its created event, shows it
+// and dispatches messages until the window is gone. Whatever fails on the way, the answer is
+// the program's exit code, 0.
+int RunWindow(WizardWindow& window, WindowEvents& events);
+
 }  // namespace host

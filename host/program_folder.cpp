@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "host/text.h"
+
 namespace host {
 
 std::string ProgramFolder() {
@@ -15,15 +17,7 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
-    // The last backslash that is not the second byte of a two-byte character.
-    std::size_t cut = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            ++i;
-        } else if (path[i] == '\\') {
-            cut = i;
-        }
-    }
+    const std::size_t cut = FindLastSeparator(path);
     if (cut == std::string::npos) return {};
     path.resize(cut == 2 && path[1] == ':' ? 3 : cut);  // a drive root keeps its backslash
     return path;

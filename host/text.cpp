@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-
-#include "payload/block.h"
+#include <cstring>
 
 namespace host {
 namespace {
@@ -37,7 +36,7 @@ bool MatchesAt(std::string_view text, std::size_t pos, std::string_view find, bo
 
 }  // namespace
 
-int BlockLength(const payload::PayloadBlock* block) { return payload::LengthOf(block); }
+Text TextFromField(const char* field, std::size_t capacity) { return Text(field, strnlen(field, capacity)); }
 
 Text LeftBytes(std::string_view text, int n) {
     if (n <= 0) return Text();

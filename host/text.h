@@ -1,26 +1,23 @@
 #pragma once
 // Texts as the wizard handles them: GBK bytes in a std::string. Lengths and positions count
-// bytes; a byte of 0x80 or more starts a two-byte character. An absent text and the empty
-// text are the same value.
+// bytes; a byte from 0x81 to 0xFE starts a two-byte character (code page 936's lead bytes:
+// 0x80 and 0xFF stand alone). An absent text and the empty text are the same value.
 //
 // Nothing here touches the operating system, so it builds and is tested natively as well.
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace payload {
-struct PayloadBlock;
-}
-
 namespace host {
 
 using Text = std::string;
 
-// True when the byte starts a two-byte character.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
+// True when the byte starts a two-byte character. The one rule for lead bytes in the program.
+constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
-// The length field of a carried block; 0 for an absent block.
-int BlockLength(const payload::PayloadBlock* block);
+// The text in a fixed field that the system fills: up to its first NUL, never past the
+// field's `capacity` bytes.
+Text TextFromField(const char* field, std::size_t capacity);
 
 // The first / last min(n, length) bytes; n of 0 or less gives the empty text. A two-byte
 // character can be cut in half.

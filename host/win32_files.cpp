@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "host/win32_host.h"
-#include "payload/block.h"
 
 namespace host {
 namespace {
@@ -44,9 +43,6 @@ private:
     HKEY key_ = nullptr;
 };
 
-// The text up to the first NUL of `size` bytes; never reads past them.
-Text UpToNul(const char* bytes, std::size_t size) { return Text(bytes, strnlen(bytes, size)); }
-
 // Calls `fill(buffer, capacity)`, which answers like GetTempPathA: the length written, the
 // capacity needed when the buffer was too small, or 0 on failure. Grows until it fits.
 template <typename Fill>
@@ -55,7 +51,7 @@ Text ReadGrowing(Fill fill) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         const DWORD got = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got == 0) return Text();
-        if (got < buffer.size()) return UpToNul(buffer.data(), buffer.size());
+        if (got < buffer.size()) return TextFromField(buffer.data(), buffer.size());
         buffer.assign(static_cast<std::size_t>(got) + 1, '\0');
     }
     return Text();
@@ -93,7 +89,7 @@ std::optional<Text> ExpandReferences(const Text& text) {
         const DWORD got =
             ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got == 0) break;
-        if (got <= buffer.size()) return UpToNul(buffer.data(), buffer.size());
+        if (got <= buffer.size()) return TextFromField(buffer.data(), buffer.size());
         needed = got;
     }
     return std::nullopt;
@@ -148,7 +144,7 @@ Text Win32Host::ReadRegistryText(int root, const Text& path, const Text& default
         if (status == ERROR_MORE_DATA) size = got;
     }
     if (status != ERROR_SUCCESS) return defaultValue;
-    const Text stored = UpToNul(data.data(), data.size());
+    const Text stored = TextFromField(data.data(), data.size());
     if (type == REG_SZ) return stored;
     if (type == REG_EXPAND_SZ) return ExpandReferences(stored).value_or(defaultValue);
     return defaultValue;
@@ -159,7 +155,7 @@ Text Win32Host::SpecialFolderPath(int folder) {
     const int csidl = CsidlOf(folder);
     if (csidl >= 0) {
         char buffer[MAX_PATH + 1] = {};
-        if (SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) path = UpToNul(buffer, sizeof buffer);
+        if (SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) path = TextFromField(buffer, sizeof buffer);
     } else if (folder == special_folder::kWindows) {
         path = ReadGrowing([](char* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryA(b, n)); });
     } else if (folder == special_folder::kSystem) {
@@ -198,20 +194,18 @@ bool Win32Host::MakeDirectory(const Text& path) { return CreateDirectoryA(path.c
 
 bool Win32Host::RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
-bool Win32Host::WriteBlocksToFile(const Text& path,
-                                  std::initializer_list<const payload::PayloadBlock*> blocks) {
+bool Win32Host::WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) {
     if (path.empty()) return false;
     const HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool written = true;
-    for (const payload::PayloadBlock* block : blocks) {
-        const int length = BlockLength(block);
-        if (length <= 0) continue;
+    for (const ByteRange block : blocks) {
+        if (block.empty()) continue;
         // On a full disk a write can succeed with fewer bytes than asked: that is a failure too.
+        const DWORD size = static_cast<DWORD>(block.size());
         DWORD done = 0;
-        if (!WriteFile(file, block->Bytes(), static_cast<DWORD>(length), &done, nullptr) ||
-            done != static_cast<DWORD>(length)) {
+        if (!WriteFile(file, block.data(), size, &done, nullptr) || done != size) {
             written = false;
             break;
         }

@@ -7,7 +7,6 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "host/message_loop.h"
 
@@ -29,11 +28,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-// A text from a fixed field that the system fills; never reads past the field.
-Text FromField(const char* field, std::size_t capacity) {
-    return Text(field, strnlen(field, capacity));
-}
 
 MessageBoxResult ResultFromButton(int button) {
     switch (button) {
@@ -143,7 +137,7 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     // SHGetPathFromIDListA writes up to MAX_PATH bytes, terminator included.
     char path[MAX_PATH] = {};
     Text result;
-    if (SHGetPathFromIDListA(item, path)) result = FromField(path, sizeof path);
+    if (SHGetPathFromIDListA(item, path)) result = TextFromField(path, sizeof path);
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {
         allocator->Free(item);
@@ -185,7 +179,7 @@ std::vector<ProcessRecord> Win32Host::ListProcesses() {
          more = Process32Next(snapshot.get(), &entry)) {
         ProcessRecord record;
         record.processId = entry.th32ProcessID;
-        record.exeFile = FromField(entry.szExeFile, sizeof entry.szExeFile);
+        record.exeFile = TextFromField(entry.szExeFile, sizeof entry.szExeFile);
         record.moduleId = entry.th32ModuleID;
         record.parentProcessId = entry.th32ParentProcessID;
         record.basePriority = entry.pcPriClassBase;

@@ -315,6 +315,8 @@ void WizardWindow::ShowPage(ControlState& pageControl, int page) {
 }
 
 void WizardWindow::RaiseCreated() {
+    if (createdRaised_) return;
+    createdRaised_ = true;
     if (events_) events_->Created();
 }
 
@@ -468,7 +470,8 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         if (!events_ || events_->CloseQuery()) DestroyWindow(hwnd);
         return 0;
     case WM_QUERYENDSESSION:
-        return events_ ? (events_->CloseQuery() ? TRUE : FALSE) : TRUE;
+        // Log-off and shut-down are not a close request: no question holds them up.
+        return TRUE;
     case WM_ACTIVATE:
         // Give the focus back to the control that had it when the window was left.
         if (LOWORD(wParam) == WA_INACTIVE) {

@@ -15,16 +15,7 @@ namespace host {
 LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// What the window raises. The wizard binds its handlers behind this.
-class WindowEvents {
-public:
-    virtual ~WindowEvents() = default;
-    virtual void Created() = 0;
-    virtual bool CloseQuery() = 0;  // true lets the window close
-    virtual void Clicked(std::uint32_t controlId) = 0;
-};
-
-class WizardWindow {
+class WizardWindow final : public ControlSurface {
 public:
     explicit WizardWindow(const WindowDescription& description);
     ~WizardWindow();
@@ -35,16 +26,12 @@ public:
     // lets the page control show its current page. Events may be null (nothing bound).
     // With quitOnDestroy the destruction of the window posts the quit message (code 0).
     bool Build(WindowEvents* events, bool quitOnDestroy);
+    // Raises the created event; only the first call does.
     void RaiseCreated();
     void Show();
 
-    PropertyValue ReadProperty(ControlRef ref, ControlProperty property);
-    void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value);
-
-    // Typed forms of ReadProperty for handlers and tests.
-    bool ReadBool(ControlRef ref, ControlProperty property);
-    std::int32_t ReadInt(ControlRef ref, ControlProperty property);
-    Text ReadText(ControlRef ref, ControlProperty property);
+    PropertyValue ReadProperty(ControlRef ref, ControlProperty property) override;
+    void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) override;
 
     HWND Handle() const { return hwnd_; }
     HWND ControlHandle(std::uint32_t controlId) const;
@@ -79,6 +66,7 @@ private:
     const WindowDescription& description_;
     WindowEvents* events_ = nullptr;
     bool quitOnDestroy_ = false;
+    bool createdRaised_ = false;
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     ControlState window_;

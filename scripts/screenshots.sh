@@ -23,7 +23,16 @@ shot() {  # shot NAME: the wizard window as it is now
     echo "$out/$1.png"
 }
 
+next=1601000a accept=1601001f
 shot 01-welcome
+remote click $next
+shot 02-licence
+remote click $accept
+remote click $next
+shot 03-destination
+remote click $next
+shot 04-ready
 
 remote close
+remote answer yes
 wait "$setup" || true

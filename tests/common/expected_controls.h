@@ -87,5 +87,9 @@ constexpr std::uint32_t k标签8 = 0x1601003au;
 constexpr std::uint32_t k标签_版本 = 0x1601002au;
 constexpr std::uint32_t k选择框_运行 = 0x1601003eu;
 constexpr std::uint32_t k主标题 = 0x1601002fu;
+constexpr std::uint32_t k提示 = 0x1601002eu;
+constexpr std::uint32_t k安装详情 = 0x16010045u;
+constexpr std::uint32_t k所需空间 = 0x16010044u;
+constexpr std::uint32_t k目录浏览 = 0x16010043u;
 
 }  // namespace expected

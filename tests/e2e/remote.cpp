@@ -1,5 +1,8 @@
 #include "tests/e2e/remote.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <vector>
 
 namespace remote {
@@ -127,6 +130,87 @@ RECT RectInParent(HWND hwnd) {
     GetWindowRect(hwnd, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+long RunToEnd(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                        &pi)) {
+        return -1;
+    }
+    CloseHandle(pi.hThread);
+    const long code = WaitExit({pi.hProcess, pi.dwProcessId}, timeoutMs);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+namespace {
+
+// A page of memory in another process, given back when done.
+class RemotePage {
+public:
+    explicit RemotePage(HANDLE process)
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+    ~RemotePage() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemotePage(const RemotePage&) = delete;
+    RemotePage& operator=(const RemotePage&) = delete;
+
+    char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+    bool Write(std::size_t offset, const void* data, std::size_t size) const {
+        SIZE_T done = 0;
+        return address_ && WriteProcessMemory(process_, at(offset), data, size, &done) && done == size;
+    }
+    bool Read(std::size_t offset, void* data, std::size_t size) const {
+        SIZE_T done = 0;
+        return address_ && ReadProcessMemory(process_, at(offset), data, size, &done) && done == size;
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+// The text of the tree's selected item, read through the other process's memory.
+std::string SelectedItemText(const RemotePage& page, HWND tree) {
+    const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return {};
+    TVITEMA request{};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = page.at(1024);
+    request.cchTextMax = 1024;
+    if (!page.Write(0, &request, sizeof request)) return {};
+    DWORD_PTR ok = 0;
+    if (!SendMessageTimeoutA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(page.at(0)), SMTO_NORMAL, 5000, &ok) ||
+        !ok) {
+        return {};
+    }
+    char text[1024] = {};
+    if (!page.Read(1024, text, sizeof text - 1)) return {};
+    return text;
+}
+
+}  // namespace
+
+bool SelectFolder(const Process& p, HWND dialog, const std::string& path, const std::string& item) {
+    RemotePage page(p.handle);
+    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+    if (!tree || !page.Write(2048, path.c_str(), path.size() + 1)) return false;
+    // A tree still being filled can ignore the first attempts.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(page.at(2048)), SMTO_NORMAL,
+                            5000, &ignored);
+        if (SelectedItemText(page, tree).find(item) != std::string::npos) return true;
+        Sleep(100);
+    }
+    return false;
 }
 
 }  // namespace remote

@@ -38,4 +38,12 @@ bool PressBoxButton(HWND box, int buttonId);
 // A control's rectangle relative to its parent's client area.
 RECT RectInParent(HWND hwnd);
 
+// Runs a command line (no window) and waits for it; its exit code, or -1.
+long RunToEnd(const std::string& commandLine, DWORD timeoutMs = 30000);
+
+// In the folder dialog that process `p` shows: selects `path` in its tree, as a user who
+// clicks their way there, and tells whether the tree's selected item then shows `item` in its
+// text. The path is handed over in the process's own memory, as the dialog expects.
+bool SelectFolder(const Process& p, HWND dialog, const std::string& path, const std::string& item);
+
 }  // namespace remote

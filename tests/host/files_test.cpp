@@ -79,7 +79,7 @@ TEST_F(FileOperations, WriteBlocksWritesTheBlocksInOrder) {
     const test::Block first("first;");
     const test::Block empty("");
     const test::Block second(std::string("two\0bytes", 9));
-    EXPECT_TRUE(host_.WriteBlocksToFile(In("out.bin"), {first.get(), nullptr, empty.get(), second.get()}));
+    EXPECT_TRUE(host_.WriteBlocksToFile(In("out.bin"), {first.get(), host::ByteRange{}, empty.get(), second.get()}));
     EXPECT_EQ(Content(In("out.bin")), std::string("first;two\0bytes", 15));
 
     EXPECT_TRUE(host_.WriteBlocksToFile(In("none.bin"), {}));

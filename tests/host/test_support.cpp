@@ -4,12 +4,6 @@
 
 namespace test {
 
-Block::Block(std::string_view bytes) : storage_(2 + (bytes.size() + 3) / 4, 0) {
-    storage_[0] = 1;
-    storage_[1] = static_cast<std::int32_t>(bytes.size());
-    if (!bytes.empty()) std::memcpy(storage_.data() + 2, bytes.data(), bytes.size());
-}
-
 ScratchFolder::ScratchFolder(std::string_view tag) {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);

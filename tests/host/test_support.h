@@ -8,21 +8,20 @@
 #include <string_view>
 #include <vector>
 
-#include "host/text.h"
-#include "payload/block.h"
+#include "host/host_services.h"
 
 namespace test {
 
-// A block in the carried layout holding the given bytes.
+// Bytes to hand to WriteBlocksToFile, kept for as long as the test needs them.
 class Block {
 public:
-    explicit Block(std::string_view bytes);
-    const payload::PayloadBlock* get() const {
-        return reinterpret_cast<const payload::PayloadBlock*>(storage_.data());
+    explicit Block(std::string_view bytes) : bytes_(bytes) {}
+    host::ByteRange get() const {
+        return {reinterpret_cast<const unsigned char*>(bytes_.data()), bytes_.size()};
     }
 
 private:
-    std::vector<std::int32_t> storage_;  // int32 storage keeps the header aligned
+    std::string bytes_;
 };
 
 // A fresh folder under the temporary-files folder, removed with its content at the end.

@@ -11,12 +11,15 @@
 
 namespace {
 
-// Byte offsets where characters start (a byte of 0x80 or more takes the next one along).
+// Code page 936's lead bytes.
+bool Lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
+
+// Byte offsets where characters start (a lead byte takes the next one along).
 std::vector<std::size_t> CharacterStarts(const std::string& text, std::size_t from) {
     std::vector<std::size_t> starts;
     for (std::size_t i = from; i < text.size();) {
         starts.push_back(i);
-        i += (static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()) ? 2 : 1;
+        i += (Lead(text[i]) && i + 1 < text.size()) ? 2 : 1;
     }
     return starts;
 }
@@ -27,7 +30,7 @@ bool SameAt(const std::string& text, std::size_t pos, const std::string& find, b
     if (text.size() - pos < find.size()) return false;
     // Single-byte characters of `find` may fold; the bytes of two-byte ones never do.
     for (std::size_t i : CharacterStarts(find, 0)) {
-        const bool twoByte = static_cast<unsigned char>(find[i]) >= 0x80;
+        const bool twoByte = Lead(find[i]);
         if (twoByte || matchCase) {
             const std::size_t n = (twoByte && i + 1 < find.size()) ? 2 : 1;
             if (text.compare(pos + i, n, find, i, n) != 0) return false;
@@ -62,7 +65,7 @@ std::string ReferenceReplace(const std::string& text, const std::string& find, c
             }
             return out;
         }
-        const std::size_t n = (static_cast<unsigned char>(text[pos]) >= 0x80 && pos + 1 < text.size()) ? 2 : 1;
+        const std::size_t n = (Lead(text[pos]) && pos + 1 < text.size()) ? 2 : 1;
         out.append(text, pos, n);
         copiedUntil = pos + n;
     }

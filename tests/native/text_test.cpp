@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "host/text.h"
-#include "payload/block.h"
 
 using host::Text;
 
@@ -127,15 +126,6 @@ TEST(JoinTexts, ConcatenatesInOrder) {
     EXPECT_EQ(host::JoinTexts(), "");
 }
 
-TEST(BlockLength, ReadsTheLengthField) {
-    std::vector<std::int32_t> storage = {1, 5, 0x64636261, 0x65};
-    const auto* block = reinterpret_cast<const payload::PayloadBlock*>(storage.data());
-    EXPECT_EQ(host::BlockLength(block), 5);
-    EXPECT_EQ(host::BlockLength(nullptr), 0);
-    storage[1] = -1;
-    EXPECT_EQ(host::BlockLength(block), -1);
-}
-
 TEST(RegistryPath, SplitsAtTheLastRealBackslash) {
     auto split = [](std::string_view path) {
         const host::RegistryPath p = host::SplitRegistryPath(path);
@@ -159,6 +149,10 @@ TEST(RegistryPath, FindLastSeparator) {
     EXPECT_EQ(host::FindLastSeparator("abc"), std::string_view::npos);
     EXPECT_EQ(host::FindLastSeparator("a\\\x81\x5C"), 1u);
     EXPECT_EQ(host::FindLastSeparator("\x81\x5C\x5C"), 2u);
+    // 0x80 and 0xFF are characters of their own in code page 936: the byte after them counts.
+    EXPECT_EQ(host::FindLastSeparator("a\x80\\b"), 2u);
+    EXPECT_EQ(host::FindLastSeparator("a\xFF\\b"), 2u);
+    EXPECT_EQ(host::FindLastSeparator("a\xFE\\b"), std::string_view::npos);
 }
 
 TEST(ShortcutFileName, AddsTheEndingOnlyWhenTheNameHasNoDot) {

@@ -25,7 +25,7 @@ TEST(Blocks, EachHoldsItsBuiltFileExactlyInTheBlockLayout) {
         std::int32_t length = raw[4] | raw[5] << 8 | raw[6] << 16 | raw[7] << 24;
         EXPECT_EQ(block->length, length);
         EXPECT_EQ(block->Bytes(), raw + 8);
-        EXPECT_EQ(payload::LengthOf(block), length);
+        EXPECT_EQ(payload::BlockLength(block), length);
 
         auto file = product_files::Read(product_files::PathOf(entry.destinationPiece));
         ASSERT_TRUE(file.has_value()) << "the build left no file for this entry";
@@ -46,7 +46,7 @@ TEST(Blocks, LieInReadOnlyMemoryOfTheProgramImage) {
     }
 }
 
-TEST(Blocks, AnAbsentBlockCountsAsEmpty) { EXPECT_EQ(payload::LengthOf(nullptr), 0); }
+TEST(Blocks, AnAbsentBlockCountsAsEmpty) { EXPECT_EQ(payload::BlockLength(nullptr), 0); }
 
 TEST(Blocks, TotalsOfTheProgramFilesAndOfAllFilesMatchTheBuiltFiles) {
     long long programBlocks = 0, allBlocks = 0;
@@ -54,10 +54,10 @@ TEST(Blocks, TotalsOfTheProgramFilesAndOfAllFilesMatchTheBuiltFiles) {
     for (int i = 0; i < payload::kCatalogSize; ++i) {
         auto size = product_files::SizeOf(product_files::PathOf(kCatalog[i].destinationPiece));
         ASSERT_TRUE(size.has_value()) << kCatalog[i].name;
-        allBlocks += payload::LengthOf(kCatalog[i].block);
+        allBlocks += payload::BlockLength(kCatalog[i].block);
         allFiles += *size;
         if (i < 5) {
-            programBlocks += payload::LengthOf(kCatalog[i].block);
+            programBlocks += payload::BlockLength(kCatalog[i].block);
             programFiles += *size;
         }
     }

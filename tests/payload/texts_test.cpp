@@ -13,7 +13,7 @@ namespace {
 std::string BlockText(payload::CatalogId id) {
     const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
     return std::string(reinterpret_cast<const char*>(block->Bytes()),
-                       static_cast<std::size_t>(payload::LengthOf(block)));
+                       static_cast<std::size_t>(payload::BlockLength(block)));
 }
 
 // Checks that every line ends in CR LF except the last, which has no line end, and splits.

@@ -12,7 +12,7 @@
 #include "host/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/window_description.h"
-#include "wizard/wizard.h"
+#include "tests/common/live_wizard.h"
 
 namespace {
 
@@ -35,9 +35,9 @@ template <std::uint32_t Id>
 void RecordClick(WizardContext&) {
     g_recorded.clicks.push_back(Id);
 }
-void RecordCreated(WizardContext& c) {
+void RecordCreated(WizardContext&) {
     ++g_recorded.created;
-    g_recorded.visibleWhileCreated = IsWindowVisible(c.window.Handle()) != FALSE;
+    g_recorded.visibleWhileCreated = IsWindowVisible(FindWindowA(nullptr, "安装向导-Lumora")) != FALSE;
 }
 bool RecordCloseQuery(WizardContext&) {
     ++g_recorded.closeQueries;
@@ -77,9 +77,9 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_recorded = Recorded{};
-        setup = std::make_unique<wizard::Wizard>(hostServices, kTestBindings);
-        ASSERT_TRUE(setup->Build(false));
-        w = &setup->Window();
+        setup = std::make_unique<test::LiveWizard>(hostServices, kTestBindings);
+        ASSERT_TRUE(setup->Build());
+        w = &setup->window;
     }
     void TearDown() override { setup.reset(); }
 
@@ -92,12 +92,12 @@ protected:
         w->WriteProperty(Ref(expected::kPanel), ControlProperty::Visible, false);
         w->WriteProperty(Ref(expected::kBanner), ControlProperty::Visible, true);
         w->WriteProperty(Ref(expected::k上一步), ControlProperty::Visible, true);
-        setup->Show();
+        w->Show();
         Pump();
     }
 
     host::Win32Host hostServices;
-    std::unique_ptr<wizard::Wizard> setup;
+    std::unique_ptr<test::LiveWizard> setup;
     host::WizardWindow* w = nullptr;
 };
 
@@ -274,7 +274,7 @@ TEST_F(WindowTest, PageSwitchClampsAndKeepsAHandlersHiddenMemberHidden) {
 }
 
 TEST_F(WindowTest, VisibleReadsFollowTheContainers) {
-    setup->Show();
+    w->Show();
     Pump();
     // The banner's members carry the visible flag but their container is hidden.
     EXPECT_FALSE(w->ReadBool(Ref(expected::k主标题), ControlProperty::Visible));
@@ -365,8 +365,8 @@ TEST_F(WindowTest, CheckBoxesToggleAndOnlyBoundOnesRaise) {
 }
 
 TEST_F(WindowTest, CreatedRaisedOnceWhileHidden) {
-    setup->RaiseCreated();
-    setup->RaiseCreated();
+    w->RaiseCreated();
+    w->RaiseCreated();
     EXPECT_EQ(g_recorded.created, 1);
     EXPECT_FALSE(g_recorded.visibleWhileCreated);
 }
@@ -384,11 +384,11 @@ TEST_F(WindowTest, CloseQueryDecides) {
 
 TEST(WindowWithoutHandlers, CloseRequestClosesAndClicksDoNothing) {
     host::Win32Host hostServices;
-    wizard::Wizard bare(hostServices, std::span<const EventBinding>{});
-    ASSERT_TRUE(bare.Build(false));
-    HWND h = bare.Window().Handle();
-    SendMessageA(bare.Window().ControlHandle(expected::k接受), BM_CLICK, 0, 0);
-    EXPECT_TRUE(bare.Window().ReadBool(Ref(expected::k接受), ControlProperty::Checked));
+    test::LiveWizard bare(hostServices, std::span<const EventBinding>{});
+    ASSERT_TRUE(bare.Build());
+    HWND h = bare.window.Handle();
+    SendMessageA(bare.window.ControlHandle(expected::k接受), BM_CLICK, 0, 0);
+    EXPECT_TRUE(bare.window.ReadBool(Ref(expected::k接受), ControlProperty::Checked));
     SendMessageA(h, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(h));
 }
