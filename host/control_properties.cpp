@@ -19,14 +19,14 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
     case ControlProperty::Top: {
         if (!h) return std::int32_t{property == ControlProperty::Left ? s->left : s->top};
         const RECT r = RectInParent(h);
-        return std::int32_t{property == ControlProperty::Left ? r.left : r.top};
+        return std::int32_t{scale_.FromScreen(property == ControlProperty::Left ? r.left : r.top)};
     }
     case ControlProperty::Width:
     case ControlProperty::Height: {
         if (!h) return std::int32_t{property == ControlProperty::Width ? s->width : s->height};
         RECT r{};
         GetWindowRect(h, &r);
-        return std::int32_t{property == ControlProperty::Width ? r.right - r.left : r.bottom - r.top};
+        return std::int32_t{scale_.FromScreen(property == ControlProperty::Width ? r.right - r.left : r.bottom - r.top)};
     }
     case ControlProperty::Visible:
         return h ? IsWindowVisible(h) != FALSE : false;
@@ -71,8 +71,8 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         (property == ControlProperty::Left ? s->left : s->top) = v;
         if (!h) break;
         RECT r = RectInParent(h);
-        const int left = property == ControlProperty::Left ? v : static_cast<int>(r.left);
-        const int top = property == ControlProperty::Top ? v : static_cast<int>(r.top);
+        const int left = property == ControlProperty::Left ? scale_.ToScreen(v) : static_cast<int>(r.left);
+        const int top = property == ControlProperty::Top ? scale_.ToScreen(v) : static_cast<int>(r.top);
         MoveWindow(h, left, top, r.right - r.left, r.bottom - r.top, TRUE);
         break;
     }
@@ -83,8 +83,8 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         if (!h) break;
         RECT r{};
         GetWindowRect(h, &r);
-        const int width = property == ControlProperty::Width ? v : static_cast<int>(r.right - r.left);
-        const int height = property == ControlProperty::Height ? v : static_cast<int>(r.bottom - r.top);
+        const int width = property == ControlProperty::Width ? scale_.ToScreen(v) : static_cast<int>(r.right - r.left);
+        const int height = property == ControlProperty::Height ? scale_.ToScreen(v) : static_cast<int>(r.bottom - r.top);
         SetWindowPos(h, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }

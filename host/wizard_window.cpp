@@ -119,14 +119,20 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     InitCommonControlsEx(&icc);
     if (!RegisterClasses(instance)) return false;
 
+    // The system's DPI, which the program declares itself aware of.
+    if (HDC screen = GetDC(nullptr)) {
+        scale_.dpi = std::max(GetDeviceCaps(screen, LOGPIXELSY), 1);
+        ReleaseDC(nullptr, screen);
+    }
+
     // Window and control states from the description.
     window_ = ControlState{};
     window_.id = description_.controlId;
     window_.kind = ControlKind::Window;
     window_.width = description_.width;
     window_.height = description_.height;
-    window_.left = (GetSystemMetrics(SM_CXSCREEN) - description_.width) / 2;
-    window_.top = (GetSystemMetrics(SM_CYSCREEN) - description_.height) / 2;
+    window_.left = scale_.FromScreen((GetSystemMetrics(SM_CXSCREEN) - scale_.ToScreen(description_.width)) / 2);
+    window_.top = scale_.FromScreen((GetSystemMetrics(SM_CYSCREEN) - scale_.ToScreen(description_.height)) / 2);
     window_.flags = kFlagVisible;
     window_.caption = description_.caption;
 
@@ -163,7 +169,8 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
 
     hwnd_ = CreateWindowExA(0, kWindowClass, description_.caption,
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                            window_.left, window_.top, window_.width, window_.height, nullptr,
+                            scale_.ToScreen(window_.left), scale_.ToScreen(window_.top),
+                            scale_.ToScreen(window_.width), scale_.ToScreen(window_.height), nullptr,
                             nullptr, instance, this);
     if (!hwnd_) return false;
     window_.hwnd = hwnd_;
@@ -239,7 +246,8 @@ bool WizardWindow::CreateControl(std::size_t index) {
 
     const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar ? "" : s.caption.c_str();
     if (d.kind == ControlKind::Label) text = s.caption.c_str();
-    s.hwnd = CreateWindowExA(exStyle, className, text, style, d.left, d.top, d.width, d.height,
+    s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(d.left), scale_.ToScreen(d.top),
+                             scale_.ToScreen(d.width), scale_.ToScreen(d.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!s.hwnd) return false;
@@ -249,7 +257,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
         LOGFONTA base{};
         GetObjectA(resources_->guiFont, sizeof(base), &base);
         LOGFONTA lf{};
-        lf.lfHeight = d.font.height;
+        lf.lfHeight = scale_.ToScreen(d.font.height);
         lf.lfWeight = d.font.weight;
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpynA(lf.lfFaceName, base.lfFaceName, LF_FACESIZE);
@@ -514,7 +522,8 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
         break;
     }
     case ControlKind::ShapeBox: {
-        HPEN pen = CreatePen(PS_SOLID, std::max(d.lineWidth, 1), static_cast<COLORREF>(d.lineColour));
+        HPEN pen = CreatePen(PS_SOLID, scale_.ToScreen(std::max(d.lineWidth, 1)),
+                             static_cast<COLORREF>(d.lineColour));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HBRUSH fill = d.fillColour == kSystemColour ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                                                     : BackgroundBrush(d.fillColour);
@@ -530,14 +539,16 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
         if (it == resources_->pictures.end()) break;
         const Resources::Picture& p = it->second;
         const bool stretch = d.fit == ImageFit::Stretch;
-        const int w = stretch ? rc.right : p.width;
-        const int h = stretch ? rc.bottom : p.height;
+        // "Own size" is the picture's size on a 96-DPI screen.
+        const int w = stretch ? rc.right : scale_.ToScreen(p.width);
+        const int h = stretch ? rc.bottom : scale_.ToScreen(p.height);
+        const bool scaled = w != p.width || h != p.height;
         if (p.icon) {
             DrawIconEx(dc, 0, 0, p.icon, w, h, 0, nullptr, DI_NORMAL);
         } else if (p.bitmap) {
             HDC mem = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(mem, p.bitmap);
-            if (stretch) {
+            if (scaled) {
                 SetStretchBltMode(dc, HALFTONE);
                 SetBrushOrgEx(dc, 0, 0, nullptr);
                 StretchBlt(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, SRCCOPY);
@@ -560,6 +571,8 @@ LRESULT WizardWindow::OnControlMessage(ControlState& s, UINT msg, WPARAM wParam,
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;  // painted whole in WM_PAINT
+    case WM_GETFONT:  // the font it draws with, as standard controls answer
+        return reinterpret_cast<LRESULT>(resources_->FontFor(s.id));
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(s.hwnd, &ps);

@@ -9,6 +9,7 @@
 
 #include "host/control_state.h"
 #include "host/window_description.h"
+#include "host/window_geometry.h"
 
 namespace host {
 
@@ -69,6 +70,7 @@ private:
     bool createdRaised_ = false;
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
+    DpiScale scale_;
     ControlState window_;
     std::vector<ControlState> controls_;  // description order; never resized after Build
     std::unique_ptr<Resources> resources_;
