@@ -1,6 +1,5 @@
 #include "test_support.h"
 
-#include <cstring>
 
 namespace test {
 
