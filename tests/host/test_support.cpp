@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <cstring>
+
 
 namespace test {
 
