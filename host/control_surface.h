@@ -34,6 +34,8 @@ public:
     virtual ~ControlSurface() = default;
     virtual PropertyValue ReadProperty(ControlRef ref, ControlProperty property) = 0;
     virtual void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) = 0;
+    // False once the window has been closed: its controls are gone.
+    virtual bool IsOpen() const = 0;
 
     // Typed forms of ReadProperty.
     bool ReadBool(ControlRef ref, ControlProperty property) { return AsBool(ReadProperty(ref, property)); }
@@ -48,6 +50,9 @@ public:
     virtual void Created() = 0;
     virtual bool CloseQuery() = 0;  // true lets the window close
     virtual void Clicked(std::uint32_t controlId) = 0;
+    // Windows asks whether the session may end (log-off, shut-down): the reason to hold it
+    // up, which the system shows the user, or the empty text to let it end.
+    virtual Text SessionEndQuery() = 0;
 };
 
 }  // namespace host

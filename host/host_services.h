@@ -72,6 +72,9 @@ inline constexpr int kOpen = 4;
 inline constexpr int kPrint = 5;
 }  // namespace shell_verb
 
+// How a file write ended.
+enum class WriteOutcome { Written, AccessDenied, Failed };
+
 // What a shell link is saved with; the CreateShortcut overloads decide which parts apply.
 struct ShortcutLink {
     Text linkPath;  // ".lnk" is appended when its file name has no dot
@@ -140,7 +143,12 @@ public:
     // Creates or truncates the file and writes the byte ranges in order (empty ones add
     // nothing). False when it cannot be opened (nothing changed) or a write or the close fails
     // (what was written stays).
-    virtual bool WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) = 0;
+    bool WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) {
+        return WriteBytes(path, blocks) == WriteOutcome::Written;
+    }
+    // The same write, telling a denial of access (a read-only file, a folder the user may not
+    // write to) from every other failure.
+    virtual WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) = 0;
 
     // Environment. The variable's value as the program started with it; empty when not set.
     virtual Text ReadEnvironmentVariable(const Text& name) = 0;

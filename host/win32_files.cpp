@@ -194,11 +194,13 @@ bool Win32Host::MakeDirectory(const Text& path) { return CreateDirectoryA(path.c
 
 bool Win32Host::RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
-bool Win32Host::WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) {
-    if (path.empty()) return false;
+WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
+    if (path.empty()) return WriteOutcome::Failed;
     const HANDLE file =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
+    }
     bool written = true;
     for (const ByteRange block : blocks) {
         if (block.empty()) continue;
@@ -211,7 +213,7 @@ bool Win32Host::WriteBlocksToFile(const Text& path, std::initializer_list<ByteRa
         }
     }
     const bool closed = CloseHandle(file) != FALSE;
-    return written && closed;
+    return written && closed ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 
 }  // namespace host

@@ -35,7 +35,7 @@ public:
 
     bool MakeDirectory(const Text& path) override;
     bool RemoveFile(const Text& path) override;
-    bool WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) override;
+    WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) override;
 
     Text ReadEnvironmentVariable(const Text& name) override;
     Text ReadRegistryText(int root, const Text& path, const Text& defaultValue) override;

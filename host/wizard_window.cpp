@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 
 #include "host/image_decode.h"
 #include "host/message_loop.h"
@@ -477,9 +478,20 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_CLOSE:
         if (!events_ || events_->CloseQuery()) DestroyWindow(hwnd);
         return 0;
-    case WM_QUERYENDSESSION:
-        // Log-off and shut-down are not a close request: no question holds them up.
-        return TRUE;
+    case WM_QUERYENDSESSION: {
+        // Log-off and shut-down are not a close request: no question holds them up, only
+        // work that must not be cut off, with its reason shown by the system.
+        const Text reason = events_ ? events_->SessionEndQuery() : Text();
+        if (reason.empty()) {
+            ShutdownBlockReasonDestroy(hwnd);
+            return TRUE;
+        }
+        const int length = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(std::max(length, 1)), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, wide.data(), length);
+        ShutdownBlockReasonCreate(hwnd, wide.c_str());
+        return FALSE;
+    }
     case WM_ACTIVATE:
         // Give the focus back to the control that had it when the window was left.
         if (LOWORD(wParam) == WA_INACTIVE) {

@@ -33,6 +33,7 @@ public:
 
     PropertyValue ReadProperty(ControlRef ref, ControlProperty property) override;
     void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) override;
+    bool IsOpen() const override { return hwnd_ != nullptr; }
 
     HWND Handle() const { return hwnd_; }
     HWND ControlHandle(std::uint32_t controlId) const;

@@ -17,6 +17,7 @@ std::span<const EventBinding> EventBindings() {
         {单选框_不接受, Event::Clicked, OnDeclineClicked, nullptr},
         {按钮_目录浏览, Event::Clicked, BrowseDestination, nullptr},
         {选择框_释放文本, Event::Clicked, EstimateSpace, nullptr},
+        {kWizardWindowControlId, Event::SessionEndQuery, nullptr, nullptr, OnSessionEndQuery},
     };
     return kBindings;
 }
@@ -43,6 +44,13 @@ bool EventRouter::CloseQuery() {
 
 void EventRouter::Clicked(std::uint32_t controlId) {
     if (const EventBinding* b = Find(controlId, Event::Clicked); b && b->handler) b->handler(context_);
+}
+
+host::Text EventRouter::SessionEndQuery() {
+    if (const EventBinding* b = Find(kWizardWindowControlId, Event::SessionEndQuery); b && b->sessionEnd) {
+        return b->sessionEnd(context_);
+    }
+    return {};
 }
 
 }  // namespace wizard

@@ -9,20 +9,22 @@
 
 namespace wizard {
 
-enum class Event { Created, CloseQuery, Clicked };
+enum class Event { Created, CloseQuery, Clicked, SessionEndQuery };
 
 using Handler = void (*)(WizardContext&);
-using CloseQueryHandler = bool (*)(WizardContext&);  // true lets the window close
+using CloseQueryHandler = bool (*)(WizardContext&);         // true lets the window close
+using SessionEndHandler = host::Text (*)(WizardContext&);  // a reason to hold the session up
 
 struct EventBinding {
     std::uint32_t source;  // control id; the window's own id for its events
     Event event;
-    Handler handler;                  // created and clicked events
-    CloseQueryHandler closeQuery;     // the close query
+    Handler handler;                     // created and clicked events
+    CloseQueryHandler closeQuery = nullptr;
+    SessionEndHandler sessionEnd = nullptr;
 };
 
-// The wizard's binding table. An event without a row does nothing; a close query without one
-// lets the window close.
+// The wizard's binding table. An event without a row does nothing; a close query or a
+// session-end query without one lets the window close or the session end.
 std::span<const EventBinding> EventBindings();
 
 // Runs the bound handler of each event the window raises.
@@ -34,6 +36,7 @@ public:
     void Created() override;
     bool CloseQuery() override;
     void Clicked(std::uint32_t controlId) override;
+    host::Text SessionEndQuery() override;
 
 private:
     const EventBinding* Find(std::uint32_t source, Event event) const;

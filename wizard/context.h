@@ -29,6 +29,8 @@ public:
     host::Text ReadText(std::uint32_t control, host::ControlProperty property) {
         return host::AsText(Read(control, property));
     }
+    // False once the window has been closed: there is nothing left to read or write.
+    bool WindowOpen() const { return surface_.IsOpen(); }
 
 private:
     host::ControlSurface& surface_;

@@ -22,6 +22,8 @@ host::Text SpaceFigure(std::int64_t bytes);
 
 // navigation.cpp: moving between the steps, and leaving.
 enum class WizardStep { Finish, Welcome, Licence, Destination, Ready, Installing };
+// The caption of Next on the finish step, by which that step is told from the others.
+inline constexpr char kFinishCaption[] = "完成(I)";
 WizardStep CurrentStep(Controls& controls);
 void OnNextClicked(WizardContext& context);
 void OnBackClicked(WizardContext& context);
@@ -29,11 +31,20 @@ void OnAcceptClicked(WizardContext& context);
 void OnDeclineClicked(WizardContext& context);
 void OnCancelClicked(WizardContext& context);
 bool OnCloseQuery(WizardContext& context);
+// While files are being written, the reason to hold up a log-off or shut-down; else empty.
+host::Text OnSessionEndQuery(WizardContext& context);
 // Asks whether to leave the setup; true on Yes.
 bool ConfirmQuit(WizardContext& context);
 host::Text BuildSummary(WizardContext& context);
 
-// install.cpp: the ready step's Next.
+// install.cpp: the ready step's Next, the install and the finish page it leads to.
 void StartInstall(WizardContext& context);
+void RunInstall(WizardContext& context);
+// Advances the progress bar by `count` single steps, waiting before each. False when the
+// window was closed during a wait: nothing may be touched after that.
+bool StepProgress(WizardContext& context, std::uint32_t barId, int count);
+
+// finish.cpp: what the finish page's ticked boxes ask for, in their order.
+void RunFinishActions(WizardContext& context);
 
 }  // namespace wizard

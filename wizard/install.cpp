@@ -1,17 +1,194 @@
-// The install: the ready step's Next turns the window into the installing step.
+// The install: the ready step's Next turns the window into the installing step, the carried
+// files are written step by step while the progress bar moves, and the window becomes the
+// finish page; when the main program could not be written, a message ends the setup instead.
+#include "wizard/control_writes.h"
 #include "wizard/handlers.h"
 #include "wizard/window_description.h"
 
 namespace wizard {
+namespace {
+
+using host::ControlProperty;
+using host::JoinTexts;
+using host::Text;
+using host::WriteOutcome;
+using payload::CatalogId;
+using namespace ctl;
+
+constexpr auto Visible = ControlProperty::Visible;
+constexpr auto Caption = ControlProperty::Caption;
+
+constexpr int kStepWaitMs = 15;
+
+constexpr Set kInstallingStep[] = {
+    {选择夹1, ControlProperty::CurrentPage, 3},
+    {标签_主标题, Caption, "正在安装"},
+    {标签_提示, Caption, "正在你的计算机中安装 Lumora，请稍等..."},
+    {按钮_上一步, Visible, false},
+    {按钮_下一步, Visible, false},
+    {按钮_取消, Visible, false},
+};
+
+constexpr Set kFinishPage[] = {
+    {图片框_主页, Visible, true},        {按钮_下一步, Caption, kFinishCaption}, {按钮_下一步, Visible, true},
+    {外形框_顶端, Visible, false},       {标签8, Visible, true},                 {选择框_运行, Visible, true},
+    {选择框_访问官网, Visible, true},    {选择框_查看更新内容, Visible, true},   {选择框_查看解决方案, Visible, true},
+};
+
+constexpr char kFailed[] = "安装Lumora失败！\r\n请尝试更换安装目录！";
+constexpr char kFailedWithoutRights[] = "安装Lumora失败！\r\n请尝试管理员权限运行本程序！";
+constexpr char kErrorCaption[] = "错误：";
+constexpr int kWarningOk = 0x30;
+
+// Files written into the destination. Each step shows a path in the label, writes its files
+// and moves the bar on by `steps` single steps; the texts' steps follow their option.
+struct FileStep {
+    CatalogId files[2];
+    int fileCount;
+    int steps;
+    const char* shown;  // the label's piece after the destination; null: the first file's
+};
+
+constexpr FileStep kProgramFiles[] = {
+    {{CatalogId::MainProgram}, 1, 10, nullptr},
+    {{CatalogId::Updater}, 1, 10, nullptr},
+    {{CatalogId::Uninstaller}, 1, 10, nullptr},
+    {{CatalogId::FunctionLibrary}, 1, 10, nullptr},
+    {{CatalogId::SkinLibrary}, 1, 20, nullptr},
+};
+constexpr FileStep kTexts[] = {
+    {{CatalogId::ReleaseNotes}, 1, 10, nullptr},
+    {{CatalogId::FaqText}, 1, 10, nullptr},
+    {{CatalogId::WebsiteShortcut, CatalogId::TutorialShortcut}, 2, 10, "\\访问Lumora官网"},
+};
+
+// A folder and a piece that starts with its own backslash, with one backslash between them
+// also when the folder ends in one, as special folders do.
+Text Under(const Text& folder, std::string_view piece) {
+    if (!folder.empty() && host::FindLastSeparator(folder) == folder.size() - 1 && !piece.empty()) {
+        piece.remove_prefix(1);
+    }
+    return JoinTexts(folder, piece);
+}
+
+// What the steps share while the install runs.
+struct Install {
+    WizardContext& c;
+    Text folder;  // the destination, as the destination box holds it
+    WriteOutcome mainProgram = WriteOutcome::Failed;
+
+    const payload::CatalogEntry* Entry(CatalogId id) const {
+        for (const payload::CatalogEntry& entry : c.catalog) {
+            if (entry.id == id) return &entry;
+        }
+        return nullptr;
+    }
+    Text InFolder(CatalogId id) const {
+        const payload::CatalogEntry* entry = Entry(id);
+        return JoinTexts(folder, entry ? entry->destinationPiece : "");
+    }
+    WriteOutcome Write(const Text& path, CatalogId id) {
+        const payload::CatalogEntry* entry = Entry(id);
+        if (!entry) return WriteOutcome::Failed;
+        return c.host.WriteBytes(path, {payload::BlockBytes(entry->block)});
+    }
+    // The internet shortcuts that also go to the Start menu and the desktop, into `target`.
+    void CopyWebShortcuts(const Text& target) {
+        for (const payload::CatalogEntry& entry : c.catalog) {
+            if (entry.copiedWithShortcuts) Write(Under(target, entry.destinationPiece), entry.id);
+        }
+    }
+    void Link(const Text& linkPath, const Text& target) {
+        c.host.CreateShortcut(linkPath, target, std::nullopt, std::nullopt, std::nullopt);  // the target alone
+    }
+};
+
+bool WriteFileSteps(Install& in, std::span<const FileStep> steps) {
+    for (const FileStep& step : steps) {
+        in.c.controls.Write(标签_详情, Caption, step.shown ? JoinTexts(in.folder, step.shown) : in.InFolder(step.files[0]));
+        for (int i = 0; i < step.fileCount; ++i) {
+            const CatalogId id = step.files[i];
+            if (id == CatalogId::MainProgram) {
+                // Removed first, so that a program of another size is not merely overwritten.
+                in.c.host.RemoveFile(in.InFolder(id));
+                in.mainProgram = in.Write(in.InFolder(id), id);
+            } else {
+                in.Write(in.InFolder(id), id);
+            }
+        }
+        if (!StepProgress(in.c, 进度条1, step.steps)) return false;
+    }
+    return true;
+}
+
+// The install, step by step, in this order. A step answers false to stop the install there.
+
+bool MakeDestinationFolder(Install& in) {
+    in.c.host.MakeDirectory(in.folder);  // one level; an existing folder is fine
+    return true;
+}
+
+bool WriteProgramFiles(Install& in) { return WriteFileSteps(in, kProgramFiles); }
+
+bool WriteTexts(Install& in) {
+    if (!in.c.controls.ReadBool(选择框_释放文本, ControlProperty::Checked)) return true;
+    return WriteFileSteps(in, kTexts);
+}
+
+bool MakeShortcuts(Install& in) {
+    // Links to a main program that is not there would only mislead.
+    if (in.mainProgram != WriteOutcome::Written) return true;
+    if (!in.c.controls.ReadBool(选择框_创建快捷方式, ControlProperty::Checked)) return true;
+    const Text program = in.InFolder(CatalogId::MainProgram);
+    const Text menu = Under(in.c.host.SpecialFolderPath(host::special_folder::kPrograms), "\\Lumora");
+    in.c.host.MakeDirectory(menu);
+    in.CopyWebShortcuts(menu);
+    in.Link(Under(menu, "\\Lumora"), program);
+    in.Link(Under(menu, "\\卸载"), in.InFolder(CatalogId::Uninstaller));
+    const Text desktop = in.c.host.SpecialFolderPath(host::special_folder::kDesktop);
+    in.CopyWebShortcuts(desktop);
+    in.Link(Under(desktop, "\\Lumora"), program);
+    return true;
+}
+
+bool ShowFinishPageOrFail(Install& in) {
+    if (in.mainProgram != WriteOutcome::Written) {
+        const bool denied = in.mainProgram == WriteOutcome::AccessDenied;
+        in.c.host.ShowMessageBox(denied ? kFailedWithoutRights : kFailed, kWarningOk, Text(kErrorCaption));
+        in.c.host.EndProgram(0);
+        return false;
+    }
+    Apply(in.c.controls, kFinishPage);
+    return true;
+}
+
+constexpr bool (*kInstallSteps[])(Install&) = {
+    MakeDestinationFolder, WriteProgramFiles, WriteTexts, MakeShortcuts, ShowFinishPageOrFail,
+};
+
+}  // namespace
+
+bool StepProgress(WizardContext& c, std::uint32_t barId, int count) {
+    for (int i = 0; i < count; ++i) {
+        // The wait handles the window's messages: the user may close the window meanwhile.
+        c.host.Wait(kStepWaitMs);
+        if (!c.controls.WindowOpen()) return false;
+        c.controls.Write(barId, ControlProperty::Position,
+                         c.controls.ReadInt(barId, ControlProperty::Position) + 1);
+    }
+    return true;
+}
+
+void RunInstall(WizardContext& c) {
+    Install in{c, c.controls.ReadText(编辑框_路径, ControlProperty::Text)};
+    for (const auto step : kInstallSteps) {
+        if (!step(in)) return;
+    }
+}
 
 void StartInstall(WizardContext& c) {
-    using host::ControlProperty;
-    c.controls.Write(ctl::选择夹1, ControlProperty::CurrentPage, 3);
-    c.controls.Write(ctl::标签_主标题, ControlProperty::Caption, host::Text("正在安装"));
-    c.controls.Write(ctl::标签_提示, ControlProperty::Caption, host::Text("正在你的计算机中安装 Lumora，请稍等..."));
-    for (std::uint32_t button : {ctl::按钮_上一步, ctl::按钮_下一步, ctl::按钮_取消}) {
-        c.controls.Write(button, ControlProperty::Visible, false);
-    }
+    Apply(c.controls, kInstallingStep);
+    RunInstall(c);
 }
 
 }  // namespace wizard

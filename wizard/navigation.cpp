@@ -1,7 +1,6 @@
 // Moving between the steps with Next and Back, and the question before leaving. The moves are
 // rows of data: what each one writes, and what it runs besides.
-#include <variant>
-
+#include "wizard/control_writes.h"
 #include "wizard/handlers.h"
 #include "wizard/window_description.h"
 
@@ -14,7 +13,6 @@ using namespace ctl;
 
 constexpr char kNextCaption[] = "下一步(N) >";
 constexpr char kInstallCaption[] = "安装(I)";
-constexpr char kFinishCaption[] = "完成(I)";
 
 constexpr char kLicenceTitle[] = "许可协议";
 constexpr char kLicenceHint[] = "请在继续之前阅读以下重要信息。";
@@ -33,29 +31,17 @@ constexpr char kSummaryTemplate[] =
     "目标位置：\r\n      路径\r\n\r\n安装选项：\r\n      √ 安装主程序\r\n      √ 创建桌面快捷方式\r\n"
     "      √ 释放使用教程、更新说明等文本";
 
-// One property write of a move.
-struct Set {
-    std::uint32_t control;
-    ControlProperty property;
-    std::variant<bool, int, const char*> value;
-};
-
-host::PropertyValue ValueOf(const Set& write) {
-    if (const bool* b = std::get_if<bool>(&write.value)) return *b;
-    if (const int* n = std::get_if<int>(&write.value)) return std::int32_t{*n};
-    return Text(std::get<const char*>(write.value));
-}
-
-void Apply(Controls& controls, std::span<const Set> writes) {
-    for (const Set& write : writes) controls.Write(write.control, write.property, ValueOf(write));
-}
-
 bool LicenceAccepted(WizardContext& c) { return c.controls.ReadBool(单选框_接受, ControlProperty::Checked); }
 
 void DisableNextWhileDeclined(WizardContext& c) {
     if (c.controls.ReadBool(单选框_不接受, ControlProperty::Checked)) {
         c.controls.Write(按钮_下一步, ControlProperty::Disabled, true);
     }
+}
+
+void FinishAndEnd(WizardContext& c) {
+    RunFinishActions(c);
+    c.host.EndProgram(0);
 }
 
 void ShowSummary(WizardContext& c) { c.controls.Write(编辑框_安装详情, ControlProperty::Text, BuildSummary(c)); }
@@ -95,6 +81,7 @@ constexpr NextMove kNextMoves[] = {
     {WizardStep::Licence, LicenceAccepted, kLicenceToDestination, ProposeDestination},
     {WizardStep::Destination, nullptr, kDestinationToReady, ShowSummary},
     {WizardStep::Ready, nullptr, {}, StartInstall},
+    {WizardStep::Finish, nullptr, {}, FinishAndEnd},
 };
 
 // Back: tried in this order, each against the page as it is by then, so that one click moves
@@ -173,7 +160,14 @@ void OnCancelClicked(WizardContext& c) {
 
 bool OnCloseQuery(WizardContext& c) {
     if (c.controls.ReadText(按钮_下一步, Caption) != kFinishCaption) return ConfirmQuit(c);
+    // Closing the finish page does what its button does; the window then closes.
+    RunFinishActions(c);
     return true;
+}
+
+Text OnSessionEndQuery(WizardContext& c) {
+    // A log-off that cut a file in half would leave a broken install.
+    return CurrentStep(c.controls) == WizardStep::Installing ? Text("正在安装 Lumora") : Text();
 }
 
 Text BuildSummary(WizardContext& c) {

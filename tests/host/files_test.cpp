@@ -95,23 +95,25 @@ TEST_F(FileOperations, WriteBlocksReplacesALongerFileByExactlyTheNewBytes) {
 }
 
 TEST_F(FileOperations, WriteBlocksFailsWithoutChangingAnything) {
+    using host::WriteOutcome;
     const test::Block block("data");
-    EXPECT_FALSE(host_.WriteBlocksToFile("", {block.get()}));
-    EXPECT_FALSE(host_.WriteBlocksToFile(In("missing\\f.bin"), {block.get()}));
+    EXPECT_EQ(host_.WriteBytes("", {block.get()}), WriteOutcome::Failed);
+    EXPECT_EQ(host_.WriteBytes(In("missing\\f.bin"), {block.get()}), WriteOutcome::Failed);
     EXPECT_FALSE(test::IsFolder(In("missing")));
 
-    // A file that someone holds open without sharing keeps its content.
+    // A file that someone holds open without sharing keeps its content; that is no denial.
     ASSERT_TRUE(host_.WriteBlocksToFile(In("held.bin"), {block.get()}));
     const HANDLE held = CreateFileA(In("held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const test::Block other("other");
+    EXPECT_EQ(host_.WriteBytes(In("held.bin"), {other.get()}), WriteOutcome::Failed);
     EXPECT_FALSE(host_.WriteBlocksToFile(In("held.bin"), {other.get()}));
     CloseHandle(held);
     EXPECT_EQ(Content(In("held.bin")), "data");
 
-    // A folder of that name cannot be opened as a file.
+    // A folder of that name cannot be opened as a file: the system denies it.
     ASSERT_TRUE(host_.MakeDirectory(In("dir")));
-    EXPECT_FALSE(host_.WriteBlocksToFile(In("dir"), {block.get()}));
+    EXPECT_EQ(host_.WriteBytes(In("dir"), {block.get()}), WriteOutcome::AccessDenied);
 }
 
 TEST_F(FileOperations, WriteBlocksSharesTheFileWithNobody) {

@@ -1,8 +1,8 @@
 #pragma once
-// A HostServices that answers from a script and remembers what it was asked, for the handlers'
-// in-process tests: message boxes and the folder dialog are answered without a dialog, and
-// ending the program is recorded rather than done. Everything else the wizard does on the
-// system goes through the real window.
+// A HostServices that answers from a script and writes down what it was asked, for the
+// handlers' in-process tests: message boxes and the folder dialog are answered without a
+// dialog, files and processes are only recorded, and ending the program is recorded rather
+// than done. The window itself is always the real one.
 #include <deque>
 #include <functional>
 #include <map>
@@ -36,6 +36,14 @@ public:
 
     std::map<host::Text, host::Text> environment;
     std::map<host::Text, host::Text> registry;  // "root:path" -> value; only text values exist
+    std::map<int, host::Text> specialFolders;
+
+    // Every operation on files, shortcuts, programs and the shell, and every wait, in order:
+    // "mkdir PATH", "remove PATH", "write PATH BYTES", "link PATH -> TARGET", "run LINE",
+    // "open FILE", "web ADDRESS", "wait MS".
+    std::vector<std::string> calls;
+    std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
+    std::function<void()> whileWaiting;  // runs inside every wait, as window events would
 
     host::MessageBoxResult ShowMessageBox(const host::Text& text, int flags,
                                           const std::optional<host::Text>& caption) override {
@@ -53,21 +61,44 @@ public:
         folderAnswers.pop_front();
         return answer;
     }
-    bool RunProgram(const host::Text&, bool, std::optional<int>) override { return false; }
+    bool RunProgram(const host::Text& commandLine, bool, std::optional<int>) override {
+        calls.push_back("run " + commandLine);
+        return true;
+    }
     std::vector<host::ProcessRecord> ListProcesses() override { return processes; }
     bool EndProcess(std::uint32_t processId) override {
         endedProcesses.push_back(processId);
         return true;
     }
     void EndProgram(int exitCode) override { endProgramCalls.push_back(exitCode); }
-    void ShellOpen(std::optional<int>, const host::Text&, const std::optional<host::Text>&,
-                   const std::optional<host::Text>&, std::optional<int>) override {}
-    void OpenWebAddress(const host::Text&) override {}
-    host::Text SpecialFolderPath(int) override { return {}; }
-    bool SaveShortcut(const host::ShortcutLink&) override { return false; }
-    bool MakeDirectory(const host::Text&) override { return false; }
-    bool RemoveFile(const host::Text&) override { return false; }
-    bool WriteBlocksToFile(const host::Text&, std::initializer_list<host::ByteRange>) override { return false; }
+    void ShellOpen(std::optional<int>, const host::Text& file, const std::optional<host::Text>&,
+                   const std::optional<host::Text>&, std::optional<int>) override {
+        calls.push_back("open " + file);
+    }
+    void OpenWebAddress(const host::Text& address) override { calls.push_back("web " + address); }
+    host::Text SpecialFolderPath(int folder) override {
+        auto it = specialFolders.find(folder);
+        return it == specialFolders.end() ? host::Text() : it->second;
+    }
+    bool SaveShortcut(const host::ShortcutLink& link) override {
+        calls.push_back("link " + link.linkPath + " -> " + link.target);
+        return true;
+    }
+    bool MakeDirectory(const host::Text& path) override {
+        calls.push_back("mkdir " + path);
+        return true;
+    }
+    bool RemoveFile(const host::Text& path) override {
+        calls.push_back("remove " + path);
+        return true;
+    }
+    host::WriteOutcome WriteBytes(const host::Text& path, std::initializer_list<host::ByteRange> blocks) override {
+        std::size_t bytes = 0;
+        for (const host::ByteRange& block : blocks) bytes += block.size();
+        calls.push_back("write " + path + " " + std::to_string(bytes));
+        auto it = writeOutcomes.find(path);
+        return it == writeOutcomes.end() ? host::WriteOutcome::Written : it->second;
+    }
     host::Text ReadEnvironmentVariable(const host::Text& name) override {
         auto it = environment.find(name);
         return it == environment.end() ? host::Text() : it->second;
@@ -76,7 +107,10 @@ public:
         auto it = registry.find(std::to_string(root) + ":" + path);
         return it == registry.end() ? defaultValue : it->second;
     }
-    void Wait(int) override {}
+    void Wait(int milliseconds) override {
+        calls.push_back("wait " + std::to_string(milliseconds));
+        if (whileWaiting) whileWaiting();
+    }
 };
 
 }  // namespace test
