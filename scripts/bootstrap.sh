@@ -38,3 +38,8 @@ fi
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
     localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
+# A user without administrator rights, for the tests in which the system must deny access
+# (Wine run as root ignores file permissions).
+if ! id lumora-test >/dev/null 2>&1; then
+    useradd --create-home --shell /usr/sbin/nologin lumora-test
+fi

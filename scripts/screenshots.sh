@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Walks the running setup and saves a screenshot of every step it reaches, then the welcome
+# Walks the setup through all six steps, installing into a copy of the build's Wine prefix,
+# and saves a screenshot of each (the installing step mid-way); then photographs the welcome
 # and destination steps again on displays scaled to 125 %, 150 % and 200 %.
 # Usage: screenshots.sh BUILD_DIR SETUP_EXE OUT_DIR (DISPLAY must name a running X server)
 set -euo pipefail
@@ -7,10 +8,10 @@ build=$1 exe=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
 rm -f "$out"/*.png
-next=1601000a accept=1601001f
+next=1601000a accept=1601001f notes=16010075 answers=16010076
 
-shot() {  # shot NAME: the wizard window as it is now
-    sleep 0.8
+shot() {  # shot NAME [DELAY]: the wizard window as it is after DELAY seconds
+    sleep "${2:-0.8}"
     local id
     id=$(xdotool search --name '^安装向导-Lumora$' | head -n 1)
     import -window "$id" "$out/$1.png"
@@ -18,7 +19,8 @@ shot() {  # shot NAME: the wizard window as it is now
 }
 
 # walk PREFIX TAG STEPS...: starts the setup in PREFIX and photographs the steps named, in
-# order (welcome, licence, destination, ready), as TAG<n>-<step>.png; then leaves it.
+# order (welcome, licence, destination, ready, installing, finish), as TAG<n>-<step>.png; then
+# leaves it: from the finish page without opening anything, else through the exit question.
 walk() {
     local prefix=$1 tag=$2
     shift 2
@@ -30,33 +32,57 @@ walk() {
         kill "$setup" 2>/dev/null || true
         return 1
     fi
-    local at=welcome n=1
+    local at=welcome n=1 delay
     for step in "$@"; do
+        delay=0.8
         case "$at:$step" in
         welcome:licence) remote click $next ;;
         welcome:destination) remote click $next; remote click $accept; remote click $next ;;
         licence:destination) remote click $accept; remote click $next ;;
         destination:ready) remote click $next ;;
+        ready:installing) remote click $next; delay=0.6 ;;  # the install takes about 1.5 s
+        installing:finish) delay=2 ;;
         esac
         at=$step
-        shot "$tag$n-$step"
+        shot "$tag$n-$step" $delay
         n=$((n + 1))
     done
-    remote close
-    remote answer yes
+    if [ "$at" = finish ]; then
+        remote click $notes
+        remote click $answers
+        remote click $next
+    else
+        remote close
+        remote answer yes
+    fi
     wait "$setup" || true
 }
 
-walk "$build/wineprefix" 0 welcome licence destination ready
-
-# The same window on scaled displays, each in a copy of the prefix with its own DPI.
-for dpi in 120 144 192; do
-    copy="$build/e2e-prefixes/screenshots-$dpi"
+# in_copy [DPI]: a fresh copy of the build's prefix, with the display's DPI when given.
+in_copy() {
+    local copy="$build/e2e-prefixes/screenshots-${1:-96}"
     rm -rf "$copy"
     cp -a "$build/wineprefix" "$copy"
-    LUMORA_WINEPREFIX=$copy "$here/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
-        /t REG_DWORD /d "$dpi" /f >/dev/null
+    rm -f "$copy/wineserver"
+    if [ -n "${1:-}" ]; then
+        LUMORA_WINEPREFIX=$copy "$here/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+            /t REG_DWORD /d "$1" /f >/dev/null
+    fi
+    echo "$copy"
+}
+done_with() {
+    WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$1"
+}
+
+# The template exists once anything has run in it.
+LUMORA_WINEPREFIX=$build/wineprefix "$here/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+copy=$(in_copy)
+walk "$copy" 0 welcome licence destination ready installing finish
+done_with "$copy"
+
+for dpi in 120 144 192; do
+    copy=$(in_copy $dpi)
     walk "$copy" "dpi$dpi-" welcome destination
-    WINEPREFIX=$copy wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$copy"
+    done_with "$copy"
 done
