@@ -17,6 +17,7 @@
 
 #include "tests/common/expected_controls.h"
 #include "tests/e2e/remote.h"
+#include "tests/host/test_support.h"
 
 namespace {
 
@@ -51,17 +52,6 @@ bool Eventually(const std::function<bool()>& holds, int ms = 10000) {
     return holds();
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(f, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(f);
-    return true;
-}
 bool WriteAll(const std::string& path, const std::string& bytes) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
@@ -73,13 +63,13 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::string Product(const char* name) {
     std::string bytes;
-    EXPECT_TRUE(ReadAll(ProductDir() + "\\" + name, bytes)) << name;
+    EXPECT_TRUE(test::ReadFileBytes(ProductDir() + "\\" + name, bytes)) << name;
     return bytes;
 }
 // The file holds exactly the carried file's bytes.
 ::testing::AssertionResult SameAsCarried(const std::string& path, const char* name) {
     std::string bytes;
-    if (!ReadAll(path, bytes)) return ::testing::AssertionFailure() << path << " is missing";
+    if (!test::ReadFileBytes(path, bytes)) return ::testing::AssertionFailure() << path << " is missing";
     if (bytes != Product(name)) return ::testing::AssertionFailure() << path << " differs from " << name;
     return ::testing::AssertionSuccess();
 }
@@ -172,6 +162,19 @@ protected:
         SetMachineText("TarvelPaths", folder);
         D = folder;
     }
+    // Installs into a folder that exists already, holding these files.
+    void IntoExistingFolder(std::initializer_list<std::pair<const char*, std::string>> files) {
+        Into("C:\\Apps\\Lumora");
+        CreateDirectoryA("C:\\Apps", nullptr);
+        CreateDirectoryA(D.c_str(), nullptr);
+        for (const auto& [name, bytes] : files) ASSERT_TRUE(WriteAll(D + "\\" + name, bytes)) << name;
+    }
+    // A read-only file of the destination that this user may not replace.
+    void MakeReadOnly(const char* name) {
+        const std::string path = D + "\\" + name;
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_FALSE(WriteAll(path, "x")) << "this case needs a user whom the system denies";
+    }
     void StartSetup() {
         setup = remote::Start(SetupExe());
         ASSERT_NE(setup.handle, nullptr);
@@ -255,7 +258,7 @@ protected:
     }
     std::vector<Opened> OpenedThings(std::size_t expected) {
         std::string record;
-        Eventually([&] { return ReadAll(kRecord, record) && std::count(record.begin(), record.end(), '\n') >= static_cast<long>(expected); },
+        Eventually([&] { return test::ReadFileBytes(kRecord, record) && std::count(record.begin(), record.end(), '\n') >= static_cast<long>(expected); },
                    expected ? 10000 : 1500);
         std::vector<std::string> lines;
         std::istringstream in(record);
@@ -318,11 +321,8 @@ TEST_F(SetupInstall, ShortcutsUnticked) {
 }
 
 TEST_F(SetupInstall, LongerMainProgramReplaced) {
-    Into("C:\\Apps\\Lumora");
-    CreateDirectoryA("C:\\Apps", nullptr);
-    CreateDirectoryA(D.c_str(), nullptr);
-    ASSERT_TRUE(WriteAll(D + "\\Lumora.exe", Product("Lumora.exe") + std::string(100000, 'x')));
-    ASSERT_TRUE(WriteAll(D + "\\TarvelUP.exe", std::string(300000, 'y')));
+    IntoExistingFolder({{"Lumora.exe", Product("Lumora.exe") + std::string(100000, 'x')},
+                        {"TarvelUP.exe", std::string(300000, 'y')}});
     StartSetup();
     WalkToReady();
     ASSERT_TRUE(InstallToFinishPage());
@@ -331,29 +331,21 @@ TEST_F(SetupInstall, LongerMainProgramReplaced) {
 
 // Read-only files only stop a user without the rights to them: these cases run as a user.
 TEST_F(SetupInstall, ReadOnlyUpdater) {
-    Into("C:\\Apps\\Lumora");
-    CreateDirectoryA("C:\\Apps", nullptr);
-    CreateDirectoryA(D.c_str(), nullptr);
-    ASSERT_TRUE(WriteAll(D + "\\TarvelUP.exe", "an older updater"));
-    ASSERT_TRUE(SetFileAttributesA((D + "\\TarvelUP.exe").c_str(), FILE_ATTRIBUTE_READONLY));
-    ASSERT_FALSE(WriteAll(D + "\\TarvelUP.exe", "x")) << "this case needs a user whom the system denies";
+    IntoExistingFolder({{"TarvelUP.exe", "an older updater"}});
+    MakeReadOnly("TarvelUP.exe");
     StartSetup();
     WalkToReady();
     ASSERT_TRUE(InstallToFinishPage()) << "the updater's failure passes";
     std::string updater;
-    ReadAll(D + "\\TarvelUP.exe", updater);
+    test::ReadFileBytes(D + "\\TarvelUP.exe", updater);
     EXPECT_EQ(updater, "an older updater");
     EXPECT_TRUE(SameAsCarried(D + "\\Lumora.exe", "Lumora.exe"));
     EXPECT_TRUE(SameAsCarried(D + "\\Function.dll", "Function.dll"));
 }
 
 TEST_F(SetupInstall, ReadOnlyMainProgram) {
-    Into("C:\\Apps\\Lumora");
-    CreateDirectoryA("C:\\Apps", nullptr);
-    CreateDirectoryA(D.c_str(), nullptr);
-    ASSERT_TRUE(WriteAll(D + "\\Lumora.exe", "an older program"));
-    ASSERT_TRUE(SetFileAttributesA((D + "\\Lumora.exe").c_str(), FILE_ATTRIBUTE_READONLY));
-    ASSERT_FALSE(WriteAll(D + "\\Lumora.exe", "x")) << "this case needs a user whom the system denies";
+    IntoExistingFolder({{"Lumora.exe", "an older program"}});
+    MakeReadOnly("Lumora.exe");
     StartSetup();
     WalkToReady();
     remote::Click(C(k下一步));
@@ -372,11 +364,7 @@ TEST_F(SetupInstall, MissingParent) {
 }
 
 TEST_F(SetupInstall, RunningMainProgram) {
-    Into("C:\\Apps\\Lumora");
-    CreateDirectoryA("C:\\Apps", nullptr);
-    CreateDirectoryA(D.c_str(), nullptr);
-    ASSERT_TRUE(WriteAll(D + "\\Lumora.exe", Product("Lumora.exe")));
-    ASSERT_TRUE(WriteAll(D + "\\Function.dll", Product("Function.dll")));
+    IntoExistingFolder({{"Lumora.exe", Product("Lumora.exe")}, {"Function.dll", Product("Function.dll")}});
     remote::Process product = remote::Start(D + "\\Lumora.exe");
     ASSERT_NE(product.handle, nullptr);
     WaitForInputIdle(product.handle, 10000);
