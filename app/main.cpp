@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "host/dll_search.h"
 #include "host/message_loop.h"
 #include "host/program_folder.h"
 #include "host/win32_host.h"
@@ -11,6 +12,7 @@
 #include "wizard/window_description.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    host::RestrictDllSearchToSystem();
     try {
         OleInitialize(nullptr);
         host::EnterProgramFolder();

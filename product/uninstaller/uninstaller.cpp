@@ -1,11 +1,172 @@
-// 卸载.exe: the product's uninstaller. Removing the files is not offered yet; it tells the
-// user how to remove Lumora by hand.
+// 卸载.exe: removes Lumora from this computer, exactly what the setup wrote.
+//
+// Started from the product folder, it asks; on Yes it copies itself to the temporary folder,
+// starts the copy with the product folder and its own process id, and ends, so that the copy
+// can remove it too. The copy waits for it to end, offers to close a running Lumora, removes
+// the files and shortcuts, says what it did, and is itself deleted at the next restart.
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host/dll_search.h"
+#include "host/text.h"
+#include "product/uninstaller/removal.h"
+
+namespace {
+
+using uninstall::Kept;
+
+constexpr char kCaption[] = "卸载 Lumora";
+constexpr char kAsk[] =
+    "确定要从此电脑中移除 Lumora 及其开始菜单和桌面快捷方式吗？\r\n\r\n你自己放在安装文件夹中的文件不会被删除。";
+constexpr char kRunning[] = "Lumora 正在运行，需要先关闭它才能完全卸载。\r\n\r\n是否关闭 Lumora？";
+constexpr char kCannotStart[] = "无法开始卸载：不能在临时文件夹中准备卸载程序。\r\n\r\n请稍后重试。";
+constexpr char kCopyPrefix[] = "lumora-uninstall-";
+constexpr char kRemoveSwitch[] = "/remove";
+
+int Ask(const char* text, UINT flags) { return MessageBoxA(nullptr, text, kCaption, flags | MB_SETFOREGROUND); }
+
+// A path that the system writes into a buffer of the caller's: grown until it fits.
+template <typename Fill>
+std::string Grown(Fill fill) {
+    std::string path(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const DWORD got = fill(path.data(), static_cast<DWORD>(path.size()));
+        if (got == 0) return {};
+        if (got < path.size()) {
+            path.resize(got);
+            return path;
+        }
+        path.assign(path.size() * 2 > got + 1 ? path.size() * 2 : got + 1, '\0');
+    }
+    return {};
+}
+
+std::string OwnPath() {
+    return Grown([](char* b, DWORD n) { return GetModuleFileNameA(nullptr, b, n); });
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = host::FindLastSeparator(path);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string SpecialFolder(int csidl) {
+    char path[MAX_PATH + 1] = {};  // the size the call writes into
+    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return {};
+    return host::TextFromField(path, sizeof path);
+}
+
+const char* Why(Kept why) {
+    switch (why) {
+        case Kept::StillRunning: return "Lumora 仍在运行";
+        case Kept::InUse: return "正在被其它程序使用";
+        case Kept::Denied: return "没有删除它的权限";
+        case Kept::NotOurs: return "不是 Lumora 安装程序创建的，已保留";
+        case Kept::HoldsOtherFiles: return "其中还有其它文件，已保留";
+        default: return "系统拒绝删除";
+    }
+}
+
+// The running Lumora that was started from `folder`, or 0.
+DWORD RunningProduct(const std::string& folder) {
+    const std::string program = folder + "\\Lumora.exe";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Lumora.exe") != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        const std::string image = Grown([process](char* b, DWORD n) {
+            DWORD size = n;
+            return QueryFullProcessImageNameA(process, 0, b, &size) ? size : 0;
+        });
+        CloseHandle(process);
+        if (uninstall::SamePath(image, program)) found = entry.th32ProcessID;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+void EndProcess(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    if (TerminateProcess(process, 0)) WaitForSingleObject(process, 5000);  // until its files are free
+    CloseHandle(process);
+}
+
+// First part: ask, then hand over to a copy that can remove this program too.
+int AskAndHandOver() {
+    if (Ask(kAsk, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
+    const std::string self = OwnPath();
+    const std::string temp = Grown([](char* b, DWORD n) { return GetTempPathA(n, b); });
+    const std::string copy = temp + kCopyPrefix + std::to_string(GetCurrentProcessId()) + ".exe";
+    std::string line = "\"" + copy + "\" " + kRemoveSwitch + " \"" + FolderOf(self) + "\" " +
+                       std::to_string(GetCurrentProcessId());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (self.empty() || temp.empty() || !CopyFileA(self.c_str(), copy.c_str(), FALSE) ||
+        !CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, temp.c_str(), &startup,
+                        &started)) {
+        DeleteFileA(copy.c_str());
+        Ask(kCannotStart, MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return 0;
+}
+
+// Second part, run from the temporary copy.
+int Remove(const std::string& folder, DWORD firstPart) {
+    MoveFileExA(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (HANDLE first = OpenProcess(SYNCHRONIZE, FALSE, firstPart)) {
+        WaitForSingleObject(first, 10000);
+        CloseHandle(first);
+    }
+    CoInitialize(nullptr);
+    bool keptRunning = false;
+    if (const DWORD running = RunningProduct(folder)) {
+        if (Ask(kRunning, MB_YESNO | MB_ICONQUESTION) == IDYES) EndProcess(running);
+        else keptRunning = true;
+    }
+    const uninstall::Report report = uninstall::RemoveInstallation(
+        {folder, SpecialFolder(CSIDL_PROGRAMS), SpecialFolder(CSIDL_DESKTOPDIRECTORY)}, keptRunning);
+    CoUninitialize();
+
+    std::string said;
+    if (report.kept.empty()) {
+        said = "Lumora 已卸载完成，共删除 " + std::to_string(report.removed) + " 项。";
+    } else {
+        said = "卸载已结束，共删除 " + std::to_string(report.removed) + " 项。以下项目未删除：\r\n";
+        for (const uninstall::KeptItem& item : report.kept) said += "\r\n" + item.path + "\r\n    " + Why(item.why);
+    }
+    Ask(said.c_str(), MB_OK | (report.kept.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return 0;
+}
+
+// Only a copy of ours in the temporary folder removes anything without asking first.
+bool IsHandedOverCopy(const std::string& self) {
+    const std::string temp = Grown([](char* b, DWORD n) { return GetTempPathA(n, b); });
+    const std::string name = self.substr(FolderOf(self).size() + 1);
+    return !temp.empty() && uninstall::SamePath(FolderOf(self), temp.substr(0, temp.size() - 1)) &&
+           name.rfind(kCopyPrefix, 0) == 0;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MessageBoxA(nullptr,
-                "Lumora v" LUMORA_VERSION " 卸载程序\r\n\r\n"
-                "请先关闭 Lumora，然后删除它的安装文件夹以及开始菜单和桌面上的 Lumora 快捷方式。",
-                "卸载 Lumora", MB_OK | MB_ICONINFORMATION);
-    return 0;
+    host::RestrictDllSearchToSystem();
+    if (__argc == 4 && lstrcmpA(__argv[1], kRemoveSwitch) == 0 && IsHandedOverCopy(OwnPath())) {
+        return Remove(__argv[2], static_cast<DWORD>(std::strtoul(__argv[3], nullptr, 10)));
+    }
+    return AskAndHandOver();
 }

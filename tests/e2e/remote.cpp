@@ -100,6 +100,36 @@ HWND FindMessageBox(DWORD processId, DWORD timeoutMs) {
     return WaitFor({processId, "#32770", nullptr}, timeoutMs);
 }
 
+namespace {
+
+struct AnyProcessSearch {
+    const std::string* caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitledBox(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<AnyProcessSearch*>(param);
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (!IsWindowVisible(hwnd) || lstrcmpA(name, "#32770") != 0 || Text(hwnd) != *s->caption) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindBoxTitled(const std::string& caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        AnyProcessSearch s{&caption};
+        EnumWindows(MatchTitledBox, reinterpret_cast<LPARAM>(&s));
+        if (s.found || GetTickCount() - start > timeoutMs) return s.found;
+        Sleep(50);
+    }
+}
+
+std::string BoxMessage(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
+
 HWND FindControl(HWND top, std::uint32_t id) {
     ChildSearch s{id};
     EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&s));

@@ -26,6 +26,11 @@ void Kill(const Process& p);
 HWND FindTopWindow(DWORD processId, const std::string& title, DWORD timeoutMs);
 // A visible message box (dialog class #32770) of the process, waiting up to timeoutMs.
 HWND FindMessageBox(DWORD processId, DWORD timeoutMs);
+// A visible message box (dialog class #32770) with this caption, of whatever process.
+HWND FindBoxTitled(const std::string& caption, DWORD timeoutMs);
+// The message a message box shows.
+std::string BoxMessage(HWND box);
+
 // The descendant of `top` whose control id is `id` (the full 32 bits).
 HWND FindControl(HWND top, std::uint32_t id);
 

@@ -156,24 +156,34 @@ TEST(MainProgram, WithoutItsFunctionLibraryBesideItSaysSoAndStillRuns) {
     EXPECT_EQ(lumora.ExitCodeWithin(10000), 0);
 }
 
-TEST(SmallPrograms, UpdaterAndUninstallerShowTheirMessageAndEndOnOk) {
-    struct Case {
-        const char* piece;
-        const char* message;  // a part of what the box must say
-    };
-    const Case cases[] = {{"\\TarvelUP.exe", "最新版本"}, {"\\卸载.exe", "卸载"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.piece);
-        Process program(product_files::PathOf(c.piece));
-        ASSERT_TRUE(program.started);
-        HWND box = WaitForWindow(program, "#32770", nullptr);
-        ASSERT_NE(box, nullptr) << "no message box";
-        bool said = false;
-        for (const std::string& text : ChildTexts(box)) said |= text.find(c.message) != std::string::npos;
-        EXPECT_TRUE(said);
-        HWND ok = GetDlgItem(box, IDOK);
-        ASSERT_NE(ok, nullptr);
-        PostMessageA(ok, BM_CLICK, 0, 0);
-        EXPECT_EQ(program.ExitCodeWithin(10000), 0);
+TEST(SmallPrograms, UpdaterShowsItsMessageAndEndsOnOk) {
+    Process program(product_files::PathOf("\\TarvelUP.exe"));
+    ASSERT_TRUE(program.started);
+    HWND box = WaitForWindow(program, "#32770", nullptr);
+    ASSERT_NE(box, nullptr) << "no message box";
+    bool said = false;
+    for (const std::string& text : ChildTexts(box)) said |= text.find("最新版本") != std::string::npos;
+    EXPECT_TRUE(said);
+    HWND ok = GetDlgItem(box, IDOK);
+    ASSERT_NE(ok, nullptr);
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    EXPECT_EQ(program.ExitCodeWithin(10000), 0);
+}
+
+// Run where the build made it, the uninstaller asks first; No leaves its folder as it was.
+TEST(SmallPrograms, UninstallerAsksFirstAndNoChangesNothing) {
+    Process program(product_files::PathOf("\\卸载.exe"));
+    ASSERT_TRUE(program.started);
+    HWND box = WaitForWindow(program, "#32770", nullptr);
+    ASSERT_NE(box, nullptr) << "no question";
+    bool asked = false;
+    for (const std::string& text : ChildTexts(box)) asked |= text.find("移除 Lumora") != std::string::npos;
+    EXPECT_TRUE(asked);
+    HWND no = GetDlgItem(box, IDNO);
+    ASSERT_NE(no, nullptr);
+    PostMessageA(no, BM_CLICK, 0, 0);
+    EXPECT_EQ(program.ExitCodeWithin(10000), 0);
+    for (const char* piece : {"\\Lumora.exe", "\\卸载.exe", "\\Function.dll", "\\Lumora官网.url"}) {
+        EXPECT_NE(GetFileAttributesW(product_files::PathOf(piece).c_str()), INVALID_FILE_ATTRIBUTES) << piece;
     }
 }

@@ -1,0 +1,177 @@
+#include "product/uninstaller/removal.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <vector>
+
+extern "C" {
+extern const char lumora_website_url[], lumora_website_url_end[];
+extern const char lumora_tutorial_url[], lumora_tutorial_url_end[];
+}
+
+namespace uninstall {
+namespace {
+
+const char* const kProductFiles[] = {"Lumora.exe",   "TarvelUP.exe",   "卸载.exe",       "Function.dll", "Tarvel-Skin.dll",
+                                     "更新日志.log", "常见问题解答.txt", "Lumora官网.url", "Lumora视频教程.url"};
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+Kept Reason(DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Kept::InUse;
+        case ERROR_ACCESS_DENIED:
+            return Kept::Denied;
+        case ERROR_DIR_NOT_EMPTY:
+            return Kept::HoldsOtherFiles;
+        default:
+            return Kept::Failed;
+    }
+}
+
+bool FileHolds(const std::string& path, std::string_view expected) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes(expected.size() + 1, '\0');  // one more: a longer file is another file
+    DWORD got = 0;
+    const bool read = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) != FALSE;
+    CloseHandle(file);
+    return read && std::string_view(bytes.data(), got) == expected;
+}
+
+class Remover {
+public:
+    Remover(const Places& places, bool productRunning) : places_(places), productRunning_(productRunning) {}
+
+    // A file the setup wrote. One that is gone already is not missed.
+    void File(const std::string& path, bool isMainProgram = false) {
+        if (!Exists(path)) return;
+        if (DeleteFileA(path.c_str())) {
+            ++report_.removed;
+            return;
+        }
+        DWORD error = GetLastError();
+        // A read-only copy is still ours to remove.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_READONLY) &&
+            SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+            if (DeleteFileA(path.c_str())) {
+                ++report_.removed;
+                return;
+            }
+            error = GetLastError();
+            SetFileAttributesA(path.c_str(), attributes);
+        }
+        report_.kept.push_back({path, isMainProgram && productRunning_ ? Kept::StillRunning : Reason(error)});
+    }
+    // A link of the setup's: removed only when it leads to `target`.
+    void Link(const std::string& path, const std::string& target) {
+        if (!Exists(path)) return;
+        if (!SamePath(LinkTarget(path), target)) {
+            report_.kept.push_back({path, Kept::NotOurs});
+            return;
+        }
+        File(path);
+    }
+    // An internet shortcut of the setup's: removed only when it holds the carried bytes.
+    void WebShortcut(const std::string& path, std::string_view carried) {
+        if (!Exists(path)) return;
+        if (!FileHolds(path, carried)) {
+            report_.kept.push_back({path, Kept::NotOurs});
+            return;
+        }
+        File(path);
+    }
+    // A folder the setup made: removed only when nothing is left in it.
+    void Folder(const std::string& path) {
+        if (!Exists(path)) return;
+        if (RemoveDirectoryA(path.c_str())) {
+            ++report_.removed;
+            return;
+        }
+        report_.kept.push_back({path, Reason(GetLastError())});
+    }
+
+    Report Run() {
+        const std::string& folder = places_.folder;
+        for (const char* name : kProductFiles) File(folder + "\\" + name, name == kProductFiles[0]);
+
+        const std::string program = folder + "\\Lumora.exe";
+        const std::string menu = places_.programsMenu + "\\Lumora";
+        WebShortcut(menu + "\\Lumora官网.url", WebsiteShortcutBytes());
+        WebShortcut(menu + "\\Lumora视频教程.url", TutorialShortcutBytes());
+        Link(menu + "\\Lumora.lnk", program);
+        Link(menu + "\\卸载.lnk", folder + "\\卸载.exe");
+        Folder(menu);
+
+        WebShortcut(places_.desktop + "\\Lumora官网.url", WebsiteShortcutBytes());
+        WebShortcut(places_.desktop + "\\Lumora视频教程.url", TutorialShortcutBytes());
+        Link(places_.desktop + "\\Lumora.lnk", program);
+
+        Folder(folder);
+        return report_;
+    }
+
+private:
+    const Places& places_;
+    bool productRunning_;
+    Report report_;
+};
+
+}  // namespace
+
+std::string_view WebsiteShortcutBytes() {
+    return {lumora_website_url, static_cast<std::size_t>(lumora_website_url_end - lumora_website_url)};
+}
+std::string_view TutorialShortcutBytes() {
+    return {lumora_tutorial_url, static_cast<std::size_t>(lumora_tutorial_url_end - lumora_tutorial_url)};
+}
+
+std::string LinkTarget(const std::string& linkFile) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link)))) {
+        return {};
+    }
+    std::string target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        const int length = MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, nullptr, 0);
+        std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide.data(), length);
+        // The link's own buffer for its path is MAX_PATH long.
+        char path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(wide.data(), STGM_READ)) &&
+            link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
+            target.assign(path, strnlen(path, sizeof path));
+        }
+        file->Release();
+    }
+    link->Release();
+    return target;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    auto full = [](const std::string& path) {
+        const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) return path;
+        std::string result(needed, '\0');
+        const DWORD got = GetFullPathNameA(path.c_str(), needed, result.data(), nullptr);
+        result.resize(got < needed ? got : 0);
+        return result;
+    };
+    return !a.empty() && !b.empty() && lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
+}
+
+Report RemoveInstallation(const Places& places, bool productRunning) {
+    return Remover(places, productRunning).Run();
+}
+
+}  // namespace uninstall

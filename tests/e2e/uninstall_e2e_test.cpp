@@ -1,0 +1,200 @@
+// The installed uninstaller, after a real installation by the built setup: run from the
+// product folder or its Start-menu link and answered as a user answers it, each case in a
+// fresh prefix of its own. It removes exactly what the setup wrote, and nothing else.
+#include "tests/e2e/install_fixture.h"
+
+#include <shellapi.h>
+
+namespace {
+
+using namespace e2e;
+
+const std::string kCaption = "卸载 Lumora";
+
+class Uninstall : public SetupInstall {
+protected:
+    // A whole installation with the options given; the setup then ends from its finish page
+    // without opening anything.
+    void Install(bool shortcuts = true, bool texts = true) {
+        StartSetup();
+        WalkToReady(shortcuts, texts);
+        ASSERT_TRUE(InstallToFinishPage());
+        SetTicked(k查看更新内容, false);
+        SetTicked(k查看解决方案, false);
+        remote::Click(C(k下一步));
+        ASSERT_EQ(remote::WaitExit(setup, 20000), 0);
+    }
+    // Starts the uninstaller: the installed one, or through the Start-menu link.
+    void StartUninstaller(bool throughMenu = false) {
+        if (throughMenu) {
+            ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", (menu + "\\卸载.lnk").c_str(), nullptr,
+                                                              nullptr, SW_SHOWNORMAL)),
+                      32);
+        } else {
+            uninstaller = remote::Start(D + "\\卸载.exe");
+            ASSERT_NE(uninstaller.handle, nullptr);
+        }
+    }
+    // Answers the box with this text in it; false when no such box came.
+    bool Answer(const char* textPart, int button) {
+        HWND box = remote::FindBoxTitled(kCaption, 20000);
+        if (!box) return false;
+        const std::string text = remote::BoxMessage(box);
+        EXPECT_NE(text.find(textPart), std::string::npos) << text;
+        remote::PressBoxButton(box, button);
+        return Eventually([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    }
+    // The closing report, acknowledged; and then nothing of the uninstaller is left running.
+    std::string Report() {
+        HWND box = remote::FindBoxTitled(kCaption, 30000);
+        if (!box) return "no report";
+        const std::string text = remote::BoxMessage(box);
+        remote::PressBoxButton(box, IDOK);
+        EXPECT_TRUE(Eventually([] { return NothingOfTheUninstallerRuns(); })) << "still running";
+        return text;
+    }
+    static bool NothingOfTheUninstallerRuns() {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        bool found = false;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            found |= lstrcmpA(entry.szExeFile, "卸载.exe") == 0 ||
+                     std::string(entry.szExeFile).rfind("lumora-uninstall-", 0) == 0;
+        }
+        CloseHandle(snapshot);
+        return !found;
+    }
+    void ExpectAllTheSetupWroteGone() {
+        for (const char* name : kProgramFiles) EXPECT_FALSE(Exists(D + "\\" + name)) << name;
+        for (const char* name : kTextFiles) EXPECT_FALSE(Exists(D + "\\" + name)) << name;
+        ExpectNothingOutsideTheDestination();
+    }
+
+    remote::Process uninstaller;
+};
+
+TEST_F(Uninstall, EverythingGoesWithTheFolder) {
+    Install();
+    StartUninstaller(true);
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    EXPECT_NE(report.find("卸载完成"), std::string::npos) << report;
+    ExpectAllTheSetupWroteGone();
+    EXPECT_FALSE(Exists(D)) << "the folder, empty, goes too";
+    // The copy that did the work goes at the next restart.
+    char pending[8192] = {};
+    DWORD size = sizeof pending;
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size),
+              ERROR_SUCCESS);
+    EXPECT_NE(std::string(pending, size).find("lumora-uninstall-"), std::string::npos);
+}
+
+TEST_F(Uninstall, TheUsersFileAndItsFolderStay) {
+    Install();
+    ASSERT_TRUE(WriteAll(D + "\\我的笔记.txt", "mine"));
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    EXPECT_NE(report.find(D + "\r\n    其中还有其它文件"), std::string::npos) << report;
+    ExpectAllTheSetupWroteGone();
+    std::string mine;
+    EXPECT_TRUE(test::ReadFileBytes(D + "\\我的笔记.txt", mine));
+    EXPECT_EQ(mine, "mine");
+}
+
+TEST_F(Uninstall, NoChangesNothing) {
+    Install();
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDNO));
+    EXPECT_EQ(remote::WaitExit(uninstaller, 10000), 0);
+    ExpectFilesInDestination(true);
+    ExpectShortcuts();
+    EXPECT_TRUE(NothingOfTheUninstallerRuns());
+}
+
+TEST_F(Uninstall, TwiceOver) {
+    Install();
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    Report();
+    // The uninstaller put back alone, as from a copy of the folder: it removes itself, and
+    // finding nothing else is no error.
+    CreateDirectoryA(D.c_str(), nullptr);
+    ASSERT_TRUE(WriteAll(D + "\\卸载.exe", Product("卸载.exe")));
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    EXPECT_NE(report.find("卸载完成，共删除 2 项"), std::string::npos) << report;  // itself and the folder
+    EXPECT_FALSE(Exists(D));
+}
+
+TEST_F(Uninstall, RunningLumoraClosedOnYes) {
+    Install();
+    remote::Process product = remote::Start(D + "\\Lumora.exe");
+    ASSERT_NE(product.handle, nullptr);
+    WaitForInputIdle(product.handle, 10000);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_TRUE(Answer("正在运行", IDYES));
+    EXPECT_EQ(WaitForSingleObject(product.handle, 10000), WAIT_OBJECT_0);
+    Report();
+    ExpectAllTheSetupWroteGone();
+    EXPECT_FALSE(Exists(D));
+}
+
+TEST_F(Uninstall, RunningLumoraKeptOnNo) {
+    Install();
+    remote::Process product = remote::Start(D + "\\Lumora.exe");
+    ASSERT_NE(product.handle, nullptr);
+    WaitForInputIdle(product.handle, 10000);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_TRUE(Answer("正在运行", IDNO));
+    const std::string report = Report();
+    EXPECT_NE(report.find(D + "\\Lumora.exe\r\n    Lumora 仍在运行"), std::string::npos) << report;
+    EXPECT_EQ(remote::WaitExit(product, 0), -1) << "still running";
+    EXPECT_TRUE(SameAsCarried(D + "\\Lumora.exe", "Lumora.exe"));
+    EXPECT_FALSE(Exists(D + "\\TarvelUP.exe"));
+    ExpectNothingOutsideTheDestination();
+    remote::Kill(product);
+}
+
+TEST_F(Uninstall, ADesktopLinkNamedLumoraThatLeadsElsewhereStays) {
+    Install();
+    const std::string link = desktop + "\\Lumora.lnk";
+    ASSERT_TRUE(DeleteFileA(link.c_str()));
+    const std::string elsewhere = "C:\\windows\\notepad.exe";
+    {
+        IShellLinkA* shellLink = nullptr;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                               reinterpret_cast<void**>(&shellLink))));
+        shellLink->SetPath(elsewhere.c_str());
+        IPersistFile* file = nullptr;
+        ASSERT_TRUE(SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+        file->Release();
+        shellLink->Release();
+    }
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    EXPECT_NE(report.find(link + "\r\n    不是 Lumora 安装程序创建的"), std::string::npos) << report;
+    EXPECT_EQ(lstrcmpiA(LinkTarget(link).c_str(), elsewhere.c_str()), 0);
+    EXPECT_FALSE(Exists(desktop + "\\Lumora官网.url"));
+    EXPECT_FALSE(Exists(D));
+}
+
+TEST_F(Uninstall, AfterAnInstallWithoutTextsOrShortcuts) {
+    Install(false, false);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    EXPECT_NE(report.find("卸载完成，共删除 6 项"), std::string::npos) << report;  // five files and the folder
+    EXPECT_FALSE(Exists(D));
+}
+
+}  // namespace
