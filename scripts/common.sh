@@ -24,3 +24,6 @@ stop_all() {  # ends the build's wineserver and our X server
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
     xvfb_pid=
 }
+winepath_of() {  # the Windows path of a file of the build, on Wine's Z: drive
+    printf 'Z:%s' "$1" | tr '/' '\\'
+}

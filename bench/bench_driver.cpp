@@ -1,0 +1,165 @@
+// Measures the built setup from another process and prints "name value" lines for the
+// benchmark command to lay out:
+//   bench_driver startup SETUP.exe BARE.exe RUNS  start to window shown, runs alternating
+//   bench_driver install SETUP.exe                 a whole install: wall, CPU, bytes, memory
+//   bench_driver memory BARE.exe                   the bare window's peak private memory
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/remote.h"
+
+namespace {
+
+constexpr std::uint32_t kNext = 0x1601000au, kAccept = 0x1601001fu, kTitle = 0x1601002fu, kBar = 0x16010049u;
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchShown(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char name[16] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (pid != s->processId || !IsWindowVisible(hwnd) || lstrcmpA(name, "#32770") == 0) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+// A visible top-level window of the process other than a dialog box, or null.
+HWND ShownWindow(DWORD processId) {
+    WindowSearch search{processId, nullptr};
+    EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Milliseconds from starting the program to its window being shown; -1 when it never was.
+double StartToWindow(const std::string& exe) {
+    const double start = Now();
+    remote::Process p = remote::Start(exe);
+    if (!p.handle) return -1;
+    double shown = -1;
+    while (Now() - start < 30000) {
+        if (ShownWindow(p.id)) {
+            shown = Now() - start;
+            break;
+        }
+        Sleep(0);
+    }
+    remote::Kill(p);
+    return shown;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+double CpuMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+double PeakPrivateKb(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) return -1;
+    return static_cast<double>(counters.PeakPagefileUsage) / 1024.0;
+}
+
+bool Until(HWND window, std::uint32_t id, const char* text) {
+    for (int i = 0; i < 20000; ++i) {
+        if (remote::Text(remote::FindControl(window, id)) == text) return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+int Startup(const std::string& setup, const std::string& bare, int runs) {
+    std::vector<double> setupTimes, bareTimes;
+    StartToWindow(bare);  // the first start of anything pays for loading Wine's own parts
+    StartToWindow(setup);
+    for (int i = 0; i < runs; ++i) {
+        setupTimes.push_back(StartToWindow(setup));
+        bareTimes.push_back(StartToWindow(bare));
+    }
+    std::printf("startup_setup_ms %.1f\nstartup_bare_ms %.1f\n", Median(setupTimes), Median(bareTimes));
+    return 0;
+}
+
+int Install(const std::string& setup) {
+    remote::Process p = remote::Start(setup);
+    HWND window = remote::FindTopWindow(p.id, "安装向导-Lumora", 30000);
+    if (!window) return 1;
+    auto control = [&](std::uint32_t id) { return remote::FindControl(window, id); };
+    remote::Click(control(kNext));
+    Until(window, kTitle, "许可协议");
+    remote::Click(control(kAccept));
+    for (int i = 0; i < 5000 && !IsWindowEnabled(control(kNext)); ++i) Sleep(1);
+    remote::Click(control(kNext));
+    Until(window, kTitle, "选择目标位置");
+    const std::string folder = remote::Text(control(0x16010042u));
+    remote::Click(control(kNext));
+    Until(window, kTitle, "准备安装");
+    Sleep(200);
+
+    const double cpuBefore = CpuMs(p.handle);
+    const double start = Now();
+    remote::Click(control(kNext));
+    const bool finished = Until(window, kNext, "完成(I)");
+    const double wall = Now() - start;
+    const double cpu = CpuMs(p.handle) - cpuBefore;
+    const int bar = static_cast<int>(SendMessageA(control(kBar), PBM_GETPOS, 0, 0));
+
+    // What was written into the destination.
+    double bytes = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) bytes += found.nFileSizeLow;
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::printf("install_finished %d\ninstall_steps %d\ninstall_wall_ms %.0f\ninstall_cpu_ms %.0f\n"
+                "install_bytes %.0f\ninstall_peak_private_kb %.0f\n",
+                finished ? 1 : 0, bar, wall, cpu, bytes, PeakPrivateKb(p.handle));
+    remote::Kill(p);
+    return finished ? 0 : 1;
+}
+
+int Memory(const std::string& bare) {
+    remote::Process p = remote::Start(bare);
+    for (int i = 0; i < 30000 && !ShownWindow(p.id); ++i) Sleep(1);
+    Sleep(300);
+    std::printf("bare_peak_private_kb %.0f\n", PeakPrivateKb(p.handle));
+    remote::Kill(p);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "startup" && argc == 5) return Startup(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "install" && argc == 3) return Install(argv[2]);
+    if (command == "memory" && argc == 3) return Memory(argv[2]);
+    std::fprintf(stderr, "usage: bench_driver startup SETUP BARE RUNS | install SETUP | memory BARE\n");
+    return 2;
+}
