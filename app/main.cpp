@@ -1,6 +1,6 @@
-// The setup's entry point: component services, current folder, the window, the loop.
+// The setup's entry point: the DLL search, the current folder, the window, the loop. The
+// component services start when the folder dialog or a shell link first needs them.
 #include <windows.h>
-#include <ole2.h>
 
 #include "host/dll_search.h"
 #include "host/message_loop.h"
@@ -14,7 +14,6 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
     try {
-        OleInitialize(nullptr);
         host::EnterProgramFolder();
 
         host::Win32Host host;  // takes the environment as the program started with it

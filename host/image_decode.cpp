@@ -1,73 +1,11 @@
 #include "host/image_decode.h"
 
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
+#include <memory>
 
-#include <jpeglib.h>
+#include <stb_image.h>
 
 namespace host {
-namespace {
-
-struct JpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-void OnJpegError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-void IgnoreJpegMessage(j_common_ptr) {}  // warnings must not reach stderr
-
-// Kept free of objects with destructors: the decoder leaves by longjmp on errors.
-bool DecodeInto(const ImageData& image, jpeg_decompress_struct& info, JpegError& error,
-                HBITMAP& bitmap, int& width, int& height) {
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = OnJpegError;
-    error.manager.output_message = IgnoreJpegMessage;
-    if (setjmp(error.jump)) {
-        jpeg_destroy_decompress(&info);
-        if (bitmap) DeleteObject(bitmap);
-        bitmap = nullptr;
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, image.bytes, static_cast<unsigned long>(image.size));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
-
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;  // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        jpeg_destroy_decompress(&info);
-        if (bitmap) DeleteObject(bitmap);
-        bitmap = nullptr;
-        return false;
-    }
-    auto* rows = static_cast<unsigned char*>(bits);
-    const std::size_t stride = static_cast<std::size_t>(width) * 4;
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = rows + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    GdiFlush();
-    return true;
-}
-
-}  // namespace
 
 bool IsJpeg(const ImageData& image) {
     return image.bytes && image.size >= 3 && image.bytes[0] == 0xFF && image.bytes[1] == 0xD8 &&
@@ -76,11 +14,38 @@ bool IsJpeg(const ImageData& image) {
 
 HBITMAP DecodeJpeg(const ImageData& image, int& width, int& height) {
     width = height = 0;
-    if (!IsJpeg(image)) return nullptr;
-    jpeg_decompress_struct info{};
-    JpegError error{};
-    HBITMAP bitmap = nullptr;
-    if (!DecodeInto(image, info, error, bitmap, width, height)) return nullptr;
+    if (!IsJpeg(image) || image.size > 0x7FFFFFFF) return nullptr;
+    int w = 0, h = 0, components = 0;
+    const std::unique_ptr<stbi_uc, void (*)(void*)> rgb(
+        stbi_load_from_memory(image.bytes, static_cast<int>(image.size), &w, &h, &components, 3), stbi_image_free);
+    if (!rgb || w <= 0 || h <= 0) return nullptr;
+
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h;  // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    // RGB rows to the DIB's blue, green, red and a spare byte.
+    const stbi_uc* from = rgb.get();
+    auto* to = static_cast<unsigned char*>(bits);
+    for (std::size_t pixel = 0, count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h); pixel < count;
+         ++pixel, from += 3, to += 4) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        to[3] = 0;
+    }
+    GdiFlush();
+    width = w;
+    height = h;
     return bitmap;
 }
 

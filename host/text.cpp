@@ -74,10 +74,20 @@ Text ReplaceText(std::string_view text, std::string_view find, std::string_view 
 
 Text NumberToText(double value) {
     // 13 significant digits, a sign, a point and an exponent of up to "e-308" fit easily.
-    char buffer[40];
+    char buffer[40] = {};
+#ifdef _WIN32
+    // The system's formatter rather than the C99 one that the compiler's runtime would link
+    // in for this one call. It writes the exponent with three digits ("1e-005"), where C
+    // writes as few as two: those are dropped below.
+    const int written = _snprintf(buffer, sizeof buffer - 1, "%.13g", value);
+#else
     const int written = std::snprintf(buffer, sizeof buffer, "%.13g", value);
+#endif
     if (written < 0) return Text();
-    return Text(buffer, std::min(static_cast<std::size_t>(written), sizeof buffer - 1));
+    Text text(buffer, std::min(static_cast<std::size_t>(written), sizeof buffer - 1));
+    const std::size_t e = text.find('e');
+    if (e != Text::npos && text.size() - e == 5 && text[e + 2] == '0') text.erase(e + 2, 1);
+    return text;
 }
 
 Text NumberToText(int value) { return std::to_string(value); }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "host/late_library.h"
 #include "host/win32_host.h"
 
 namespace host {
@@ -56,6 +57,12 @@ Text ReadGrowing(Fill fill) {
     }
     return Text();
 }
+
+// The shell link's class and the two interfaces used, defined here rather than taken from the
+// system's GUID library, which would bring thousands of others along.
+constexpr GUID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 int CsidlOf(int folder) {
     switch (folder) {
@@ -155,7 +162,8 @@ Text Win32Host::SpecialFolderPath(int folder) {
     const int csidl = CsidlOf(folder);
     if (csidl >= 0) {
         char buffer[MAX_PATH + 1] = {};
-        if (SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE)) path = TextFromField(buffer, sizeof buffer);
+        const auto get = LateFunction<decltype(&SHGetSpecialFolderPathA)>("shell32.dll", "SHGetSpecialFolderPathA");
+        if (get && get(nullptr, buffer, csidl, FALSE)) path = TextFromField(buffer, sizeof buffer);
     } else if (folder == special_folder::kWindows) {
         path = ReadGrowing([](char* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryA(b, n)); });
     } else if (folder == special_folder::kSystem) {
@@ -169,12 +177,13 @@ Text Win32Host::SpecialFolderPath(int folder) {
 
 bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     ComRef<IShellLinkA> shellLink;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                shellLink.out()))) {
+    const auto create = LateFunction<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
+    if (!EnsureComponentServices() || !create ||
+        FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
         return false;
     }
     ComRef<IPersistFile> file;
-    if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.out()))) return false;
+    if (FAILED(shellLink->QueryInterface(kPersistFileInterface, file.out()))) return false;
 
     shellLink->SetPath(link.target.c_str());
     shellLink->SetShowCmd(SW_SHOW);

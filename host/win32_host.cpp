@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "host/late_library.h"
 #include "host/message_loop.h"
 
 namespace host {
@@ -100,6 +101,15 @@ bool HandlePendingMessages() {
 
 }  // namespace
 
+bool EnsureComponentServices() {
+    static bool started = false;
+    if (!started) {
+        const auto initialize = LateFunction<decltype(&OleInitialize)>("ole32.dll", "OleInitialize");
+        started = initialize && SUCCEEDED(initialize(nullptr));
+    }
+    return started;
+}
+
 MessageBoxResult Win32Host::ShowMessageBox(const Text& text, int flags,
                                            const std::optional<Text>& caption) {
     UINT style = static_cast<UINT>(flags);
@@ -125,7 +135,10 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     info.pszDisplayName = displayName;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
+    const auto browse = LateFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    const auto pathOf = LateFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+    const auto shellMalloc = LateFunction<decltype(&SHGetMalloc)>("shell32.dll", "SHGetMalloc");
+    PIDLIST_ABSOLUTE item = EnsureComponentServices() && browse && pathOf && shellMalloc ? browse(&info) : nullptr;
 
     for (const TopLevelWindow& w : windows) {
         if (IsWindow(w.window)) EnableWindow(w.window, w.wasEnabled ? TRUE : FALSE);
@@ -137,9 +150,9 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     // SHGetPathFromIDListA writes up to MAX_PATH bytes, terminator included.
     char path[MAX_PATH] = {};
     Text result;
-    if (SHGetPathFromIDListA(item, path)) result = TextFromField(path, sizeof path);
+    if (pathOf(item, path)) result = TextFromField(path, sizeof path);
     IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {
+    if (SUCCEEDED(shellMalloc(&allocator)) && allocator != nullptr) {
         allocator->Free(item);
         allocator->Release();
     }
@@ -205,13 +218,16 @@ void Win32Host::EndProgram(int exitCode) {
 void Win32Host::ShellOpen(std::optional<int> verb, const Text& file,
                           const std::optional<Text>& parameters, const std::optional<Text>& folder,
                           std::optional<int> windowMode) {
-    ShellExecuteA(nullptr, ShellVerb(verb), file.c_str(), parameters ? parameters->c_str() : nullptr,
+    const auto execute = LateFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (!execute) return;
+    execute(nullptr, ShellVerb(verb), file.c_str(), parameters ? parameters->c_str() : nullptr,
                   folder ? folder->c_str() : "", ShowCommand(windowMode, true));
 }
 
 void Win32Host::OpenWebAddress(const Text& address) {
     const HWND browser = FindWindowExA(nullptr, nullptr, nullptr, "Microsoft Internet Explorer");
-    ShellExecuteA(browser, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const auto execute = LateFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (execute) execute(browser, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32Host::Wait(int milliseconds) {

@@ -1,7 +1,7 @@
 #pragma once
 // The program's HostServices on the real system. Texts go to the ANSI forms of the calls
-// unchanged. Call everything on the window's thread, after OleInitialize (shortcuts and the
-// folder dialog need the component services).
+// unchanged. Call everything on the window's thread: the folder dialog and shortcuts start the
+// component services on it when they first need them.
 #include <utility>
 #include <vector>
 

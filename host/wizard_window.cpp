@@ -245,7 +245,10 @@ bool WizardWindow::CreateControl(std::size_t index) {
     // Page members stay hidden until their page control shows its current page.
     if ((d.flags & kFlagVisible) && s.pageOf < 0) style |= WS_VISIBLE;
 
-    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar ? "" : s.caption.c_str();
+    // An edit box gets its text after its font: laid out once, not once per font (the
+    // licence is long enough for that to show in the start-up time).
+    const bool textLater = d.kind == ControlKind::EditBox;
+    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar || textLater ? "" : s.caption.c_str();
     if (d.kind == ControlKind::Label) text = s.caption.c_str();
     s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(d.left), scale_.ToScreen(d.top),
                              scale_.ToScreen(d.width), scale_.ToScreen(d.height),
@@ -268,6 +271,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
         }
     }
     SendMessageA(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
+    if (textLater && !s.caption.empty()) SetWindowTextA(s.hwnd, s.caption.c_str());
 
     switch (d.kind) {
     case ControlKind::CheckBox:

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 PKGS=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-      cmake make nasm wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-noto-cjk locales
-      googletest dpkg-dev clang libclang-rt-14-dev python3 fonts-wine fonts-liberation
+      cmake make wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-noto-cjk locales
+      googletest libstb-dev dpkg-dev clang libclang-rt-14-dev python3 fonts-wine fonts-liberation
       libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxinerama1:i386
       libxfixes3:i386 libxcomposite1:i386)
 
@@ -14,7 +14,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     need_install=1
 fi
-# Source packages (libjpeg-turbo, zlib) come from the archive's deb-src entries.
+# The source package of zlib comes from the archive's deb-src entries.
 if ! grep -rqs '^Types: deb deb-src\|^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fetches the Debian source packages we build from (libjpeg-turbo, zlib) and cross-builds
-# libjpeg-turbo as a static i686 library. Usage: deps.sh DEPS_DIR. Idempotent.
+# Fetches the Debian source package of zlib, which the carried skin library is built from.
+# Usage: deps.sh DEPS_DIR. Idempotent.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps=${1:?usage: deps.sh DEPS_DIR}
@@ -25,17 +25,4 @@ fetch() {  # fetch PACKAGE: unpacks into $deps/src/PACKAGE-VERSION, links $deps/
         touch "$pkg/.unpacked"
     fi
 }
-fetch libjpeg-turbo
 fetch zlib
-
-if [ ! -f "$deps/jpeg/lib/libjpeg.a" ]; then
-    cmake -S libjpeg-turbo -B "$deps/jpeg-build" -G "Unix Makefiles" \
-        -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps/jpeg" \
-        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
-        -DWITH_SIMD=ON -DREQUIRE_SIMD=ON >"$deps/jpeg-configure.log" 2>&1 \
-        || { cat "$deps/jpeg-configure.log"; exit 1; }
-    cmake --build "$deps/jpeg-build" -j"$(nproc)" >"$deps/jpeg-build.log" 2>&1 \
-        || { tail -50 "$deps/jpeg-build.log"; exit 1; }
-    cmake --install "$deps/jpeg-build" >/dev/null
-fi
