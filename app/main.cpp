@@ -1,5 +1,6 @@
-// The setup's entry point: the DLL search, the current folder, the window, the loop. The
-// component services start when the folder dialog or a shell link first needs them.
+// The setup's entry point: the DLL search, the current folder, the carried files checked,
+// the window, the loop. The component services start when the folder dialog or a shell link
+// first needs them.
 #include <windows.h>
 
 #include "host/dll_search.h"
@@ -8,6 +9,7 @@
 #include "host/win32_host.h"
 #include "host/wizard_window.h"
 #include "payload/catalog.h"
+#include "payload/checksum.h"
 #include "wizard/bindings.h"
 #include "wizard/window_description.h"
 
@@ -17,6 +19,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         host::EnterProgramFolder();
 
         host::Win32Host host;  // takes the environment as the program started with it
+        // A damaged download must not install damaged files.
+        if (!payload::BlocksIntact(payload::kCatalog, payload::kBlockChecksums)) {
+            host.ShowMessageBox("安装程序已损坏，请重新下载。", MB_OK | MB_ICONWARNING, host::Text("错误："));
+            return 0;
+        }
         host::WizardWindow window(wizard::WizardWindowDescription());
         wizard::WizardContext context{wizard::Controls(window, wizard::kWizardWindowId), host, payload::kCatalog};
         wizard::EventRouter events(context, wizard::EventBindings());

@@ -2,7 +2,8 @@
 # Builds the setup and measures it, on a private X server in a throw-away copy of the build's
 # Wine prefix; prints one table. Not a test: nothing here passes or fails.
 #   start to window shown: the setup against a bare Win32 window of the same toolchain,
-#     medians of RUNS alternating runs (RUNS=7 unless set)
+#     medians of RUNS alternating runs (RUNS=7 unless set), and what checking the carried
+#     files costs of it
 #   size: where the executable's bytes come from, by the link map
 #   install: wall time against the waits the install must make, CPU time, bytes per second
 #   memory: peak private memory of the setup during an install, of the bare window shown
@@ -24,6 +25,7 @@ setup="$build/app/LumoraSetup.exe" bare="$build/bench/bare_window.exe" driver="$
 
 figures=$( {
     win "$driver" startup "$(winepath_of "$setup")" "$(winepath_of "$bare")" "$runs"
+    win "$build/bench/checksum_benchmark.exe"
     win "$driver" memory "$(winepath_of "$bare")"
     win "$driver" install "$(winepath_of "$setup")"
 } | tr -d '\r')
@@ -34,6 +36,8 @@ echo
 echo "Start to window shown (median of $runs alternating runs each)"
 awk -v s="$(value startup_setup_ms)" -v b="$(value startup_bare_ms)" 'BEGIN {
     printf "  %-44s %8.1f ms  %5.2fx\n  %-44s %8.1f ms  %5.2fx\n", "setup", s, s / b, "bare window (same toolchain)", b, 1 }'
+awk -v c="$(value checksum_ms)" -v n="$(value checksum_bytes)" -v s="$(value startup_setup_ms)" 'BEGIN {
+    printf "  %-44s %8.2f ms  (%.1f%% of the setup\x27s start; %d bytes)\n", "of which checking the carried files", c, 100 * c / s, n }'
 echo
 echo "Size of $(basename "$setup"): $(stat -c %s "$setup") bytes"
 python3 "$repo/bench/link_budget.py" "$build/app/LumoraSetup.map" "$setup"

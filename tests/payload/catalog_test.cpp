@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "payload/catalog.h"
+#include "payload/checksum.h"
 #include "product_files.h"
 
 using payload::CatalogId;
@@ -112,4 +115,25 @@ TEST(Catalog, BlocksAreDistinctAndDoNotOverlap) {
             EXPECT_FALSE(other >= begin && other < end) << kCatalog[i].name << " / " << kCatalog[j].name;
         }
     }
+}
+
+TEST(Checksums, RecordedAtBuildTimeAndCheckedAgainstTheBlocks) {
+    const std::string check = "123456789";
+    EXPECT_EQ(payload::Crc32({reinterpret_cast<const unsigned char*>(check.data()), check.size()}), 0xCBF43926u)
+        << "the standard check value of CRC-32";
+    EXPECT_EQ(payload::Crc32({}), 0u);
+    EXPECT_TRUE(payload::BlocksIntact(kCatalog, payload::kBlockChecksums));
+
+    // A copy of the catalog whose function library has one byte changed.
+    const payload::PayloadBlock* original = payload::CatalogEntryOf(CatalogId::FunctionLibrary).block;
+    std::vector<std::int32_t> storage(2 + (static_cast<std::size_t>(original->length) + 3) / 4);
+    std::memcpy(storage.data(), original, 8 + static_cast<std::size_t>(original->length));
+    reinterpret_cast<unsigned char*>(storage.data())[8 + original->length / 2] ^= 0x01;
+    payload::CatalogEntry damaged[payload::kCatalogSize];
+    std::copy(std::begin(kCatalog), std::end(kCatalog), damaged);
+    damaged[static_cast<int>(CatalogId::FunctionLibrary)].block =
+        reinterpret_cast<const payload::PayloadBlock*>(storage.data());
+    EXPECT_FALSE(payload::BlocksIntact(damaged, payload::kBlockChecksums));
+    // A shorter list of checksums than blocks is no proof either.
+    EXPECT_FALSE(payload::BlocksIntact(kCatalog, std::span(payload::kBlockChecksums).first(8)));
 }
