@@ -25,25 +25,6 @@ bool Eventually(const std::function<bool()>& holds) {
     return holds();
 }
 
-bool ReadWhole(const std::string& path, std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    bytes.assign(GetFileSize(f, nullptr), '\0');
-    DWORD got = 0;
-    const bool ok = ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
-bool WriteWhole(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
 class SetupFlow : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -265,35 +246,6 @@ TEST_F(RunningProduct, ANameDifferingInCaseIsNotTheProduct) {
     StartSetup();
     EXPECT_EQ(remote::FindMessageBox(setup.id, 0), nullptr);
     EXPECT_EQ(remote::WaitExit(product, 0), -1);
-}
-
-// A copy of the setup with one byte of a carried file changed, as a damaged download would
-// be: it says so and ends before anything is shown or written; an intact copy starts.
-TEST_F(SetupFlow, ADamagedDownloadSaysSoAndWritesNothing) {
-    std::string exe, library;
-    ASSERT_TRUE(ReadWhole(remote::WindowsPath(LUMORA_SETUP_EXE), exe));
-    ASSERT_TRUE(ReadWhole(remote::WindowsPath(LUMORA_PRODUCT_DIR) + "\\Function.dll", library));
-    const std::size_t at = exe.find(library);
-    ASSERT_NE(at, std::string::npos) << "the function library lies in the setup as it is";
-    CreateDirectoryA("C:\\lumora-copies", nullptr);
-    ASSERT_TRUE(WriteWhole("C:\\lumora-copies\\intact.exe", exe));
-    exe[at + library.size() / 2] ^= 0x01;
-    ASSERT_TRUE(WriteWhole("C:\\lumora-copies\\damaged.exe", exe));
-
-    setup = remote::Start("C:\\lumora-copies\\damaged.exe");
-    ASSERT_NE(setup.handle, nullptr);
-    HWND box = Box("错误：");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(remote::BoxMessage(box), "安装程序已损坏，请重新下载。");
-    EXPECT_EQ(remote::FindTopWindow(setup.id, kTitle, 0), nullptr) << "no wizard";
-    remote::PressBoxButton(box, IDOK);
-    EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
-    char programFiles[MAX_PATH] = {};
-    GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
-    EXPECT_EQ(GetFileAttributesA((std::string(programFiles) + "\\Lumora").c_str()), INVALID_FILE_ATTRIBUTES);
-
-    setup = remote::Start("C:\\lumora-copies\\intact.exe");
-    EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 30000), nullptr);
 }
 
 }  // namespace
