@@ -36,7 +36,7 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
         return s->caption;
     case ControlProperty::Text: {
         // What the box holds now, typed text included.
-        if (h) {
+        if (h && !s->textPending) {
             const int length = GetWindowTextLengthA(h);
             Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
             const int got = GetWindowTextA(h, text.data(), length + 1);
@@ -83,6 +83,8 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         if (!h) break;
         RECT r{};
         GetWindowRect(h, &r);
+        const int now = property == ControlProperty::Width ? r.right - r.left : r.bottom - r.top;
+        if (now == scale_.ToScreen(v)) break;  // the size it has: nothing to ask of the system
         const int width = property == ControlProperty::Width ? scale_.ToScreen(v) : static_cast<int>(r.right - r.left);
         const int height = property == ControlProperty::Height ? scale_.ToScreen(v) : static_cast<int>(r.bottom - r.top);
         SetWindowPos(h, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -108,6 +110,7 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
     case ControlProperty::Caption:
     case ControlProperty::Text:
         s->caption = AsText(value);
+        s->textPending = false;
         if (h) {
             SetWindowTextA(h, s->caption.c_str());
             if (s->kind == ControlKind::Label) InvalidateRect(h, nullptr, TRUE);

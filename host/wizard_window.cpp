@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kWindowClass[] = "LumoraWizardWindow";
 constexpr char kPaintedClass[] = "LumoraPaintedControl";
+constexpr UINT kFillEditBoxes = WM_APP + 1;  // posted by Build, handled once the loop runs
 
 WizardWindow* g_preTranslateTarget = nullptr;  // the one window whose Tab we handle
 
@@ -194,6 +195,7 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     }
     g_preTranslateTarget = this;
     SetPreTranslateHook(PreTranslateThunk);
+    PostMessageA(hwnd_, kFillEditBoxes, 0, 0);
     return true;
 }
 
@@ -245,8 +247,8 @@ bool WizardWindow::CreateControl(std::size_t index) {
     // Page members stay hidden until their page control shows its current page.
     if ((d.flags & kFlagVisible) && s.pageOf < 0) style |= WS_VISIBLE;
 
-    // An edit box gets its text after its font: laid out once, not once per font (the
-    // licence is long enough for that to show in the start-up time).
+    // An edit box gets its text once the window is up (see FillEditBoxes): laying out the
+    // licence is work that the first screen, where the panel covers it, does not need.
     const bool textLater = d.kind == ControlKind::EditBox;
     const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar || textLater ? "" : s.caption.c_str();
     if (d.kind == ControlKind::Label) text = s.caption.c_str();
@@ -271,7 +273,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
         }
     }
     SendMessageA(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
-    if (textLater && !s.caption.empty()) SetWindowTextA(s.hwnd, s.caption.c_str());
+    s.textPending = textLater && !s.caption.empty();
 
     switch (d.kind) {
     case ControlKind::CheckBox:
@@ -331,6 +333,14 @@ void WizardWindow::RaiseCreated() {
     if (createdRaised_) return;
     createdRaised_ = true;
     if (events_) events_->Created();
+}
+
+void WizardWindow::FillEditBoxes() {
+    for (ControlState& s : controls_) {
+        if (!s.textPending) continue;
+        s.textPending = false;
+        if (s.hwnd) SetWindowTextA(s.hwnd, s.caption.c_str());
+    }
 }
 
 void WizardWindow::Show() {
@@ -510,6 +520,9 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_DESTROY:
         if (quitOnDestroy_) PostQuitMessage(0);
         break;
+    case kFillEditBoxes:
+        FillEditBoxes();
+        return 0;
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         window_.hwnd = nullptr;

@@ -57,6 +57,8 @@ private:
     bool CreateControl(std::size_t index);
     void Stack();
     void ShowPage(ControlState& pageControl, int page);
+    // Gives the edit boxes the texts they were described with.
+    void FillEditBoxes();
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     LRESULT OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlMessage(ControlState& state, UINT msg, WPARAM wParam, LPARAM lParam);
