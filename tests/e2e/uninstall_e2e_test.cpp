@@ -35,6 +35,11 @@ protected:
             ASSERT_NE(uninstaller.handle, nullptr);
         }
     }
+    remote::Process StartInstalledProduct() {
+        remote::Process product = remote::Start(D + "\\Lumora.exe");
+        if (product.handle) WaitForInputIdle(product.handle, 10000);
+        return product;
+    }
     // Answers the box with this text in it; false when no such box came.
     bool Answer(const char* textPart, int button) {
         HWND box = remote::FindBoxTitled(kCaption, 20000);
@@ -132,9 +137,8 @@ TEST_F(Uninstall, TwiceOver) {
 
 TEST_F(Uninstall, RunningLumoraClosedOnYes) {
     Install();
-    remote::Process product = remote::Start(D + "\\Lumora.exe");
+    const remote::Process product = StartInstalledProduct();
     ASSERT_NE(product.handle, nullptr);
-    WaitForInputIdle(product.handle, 10000);
     StartUninstaller();
     ASSERT_TRUE(Answer("移除 Lumora", IDYES));
     ASSERT_TRUE(Answer("正在运行", IDYES));
@@ -146,9 +150,8 @@ TEST_F(Uninstall, RunningLumoraClosedOnYes) {
 
 TEST_F(Uninstall, RunningLumoraKeptOnNo) {
     Install();
-    remote::Process product = remote::Start(D + "\\Lumora.exe");
+    const remote::Process product = StartInstalledProduct();
     ASSERT_NE(product.handle, nullptr);
-    WaitForInputIdle(product.handle, 10000);
     StartUninstaller();
     ASSERT_TRUE(Answer("移除 Lumora", IDYES));
     ASSERT_TRUE(Answer("正在运行", IDNO));
