@@ -177,11 +177,13 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     if (!hwnd_) return false;
     window_.hwnd = hwnd_;
 
-    // Containers before their members: create in passes until every parent exists.
+    // Containers before their members: create in passes until every parent exists. A new
+    // control goes on top of its siblings, so creating the last rows first leaves them stacked
+    // in description order already, and Stack has little to move.
     std::vector<bool> created(controls_.size(), false);
     for (bool progress = true; progress;) {
         progress = false;
-        for (std::size_t i = 0; i < controls_.size(); ++i) {
+        for (std::size_t i = controls_.size(); i-- > 0;) {
             if (created[i]) continue;
             const int parent = controls_[i].parentIndex;
             if (parent >= 0 && !created[static_cast<std::size_t>(parent)]) continue;
@@ -299,12 +301,16 @@ bool WizardWindow::CreateControl(std::size_t index) {
 }
 
 void WizardWindow::Stack() {
-    // Among siblings, description order is top-to-bottom order.
+    // Among siblings, description order is top-to-bottom order. Only a control out of its
+    // place is moved: each move costs the system a round of work.
     std::map<int, HWND> lastOfParent;  // parent index -> the last control placed under it
     for (ControlState& s : controls_) {
         auto it = lastOfParent.find(s.parentIndex);
         HWND after = it == lastOfParent.end() ? HWND_TOP : it->second;
-        SetWindowPos(s.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        const HWND above = GetWindow(s.hwnd, GW_HWNDPREV);
+        if (!(after == HWND_TOP ? above == nullptr : above == after)) {
+            SetWindowPos(s.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
         lastOfParent[s.parentIndex] = s.hwnd;
     }
 }
