@@ -32,7 +32,7 @@ in_copy() {  # in_copy COMMAND...: runs a command in the copy, as its user
 cleanup() {
     in_copy bash -c 'WINEPREFIX=$LUMORA_WINEPREFIX wineserver -k' >/dev/null 2>&1
     if mountpoint -q "$drive" 2>/dev/null; then umount "$drive"; fi
-    rm -rf "$copy" "$drive"
+    rm -rf "$copy" "$drive" "$copy.lock"
 }
 
 # Let the template exist (wine-run makes it once), then copy it while it is at rest.
