@@ -32,6 +32,7 @@ void __verbose_terminate_handler() { std::abort(); }
 
 namespace std {
 void __throw_bad_alloc() { throw std::bad_alloc(); }
+void __throw_bad_array_new_length() { throw std::bad_alloc(); }
 void __throw_length_error(const char* message) { throw RuntimeError(message); }
 void __throw_logic_error(const char* message) { throw RuntimeError(message); }
 void __throw_out_of_range_fmt(const char* format, ...) { throw RuntimeError(format); }

@@ -11,6 +11,8 @@
 namespace host {
 
 PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty property) {
+    // Once the window is shown, what a handler sees is the whole window.
+    if (shown_) CompleteControls();
     ControlState* s = Find(ref);
     if (!s) return std::int32_t{0};
     HWND h = s->hwnd;
@@ -36,7 +38,7 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
         return s->caption;
     case ControlProperty::Text: {
         // What the box holds now, typed text included.
-        if (h && !s->textPending) {
+        if (h) {
             const int length = GetWindowTextLengthA(h);
             Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
             const int got = GetWindowTextA(h, text.data(), length + 1);
@@ -61,6 +63,7 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
 }
 
 void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) {
+    if (shown_) CompleteControls();
     ControlState* s = Find(ref);
     if (!s) return;
     HWND h = s->hwnd;
@@ -110,7 +113,6 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
     case ControlProperty::Caption:
     case ControlProperty::Text:
         s->caption = AsText(value);
-        s->textPending = false;
         if (h) {
             SetWindowTextA(h, s->caption.c_str());
             if (s->kind == ControlKind::Label) InvalidateRect(h, nullptr, TRUE);
@@ -121,7 +123,13 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         if (h) SendMessageA(h, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case ControlProperty::CurrentPage:
-        if (s->kind == ControlKind::Tab && h) ShowPage(*s, AsInt(value));
+        if (s->kind != ControlKind::Tab) break;
+        if (h) {
+            ShowPage(*s, AsInt(value));
+        } else {
+            // Before its window is made: the members are made on the page it names.
+            s->currentPage = Clamp(AsInt(value), 0, std::max(static_cast<int>(s->description->pages.size()) - 1, 0));
+        }
         break;
     case ControlProperty::Position:
         s->position = Clamp(AsInt(value), 0, kMaxPosition);

@@ -17,7 +17,6 @@ struct ControlState {
     int left = 0, top = 0, width = 0, height = 0;
     std::uint32_t flags = 0;
     Text caption;  // label and button caption, edit box content
-    bool textPending = false;  // an edit box's content not yet handed to its window
     bool checked = false;
     int currentPage = 0;
     int minimum = 0, maximum = 0, position = 0;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kWindowClass[] = "LumoraWizardWindow";
 constexpr char kPaintedClass[] = "LumoraPaintedControl";
-constexpr UINT kFillEditBoxes = WM_APP + 1;  // posted by Build, handled once the loop runs
+constexpr UINT kCompleteWindow = WM_APP + 1;  // posted by Build, handled once the loop runs
 
 WizardWindow* g_preTranslateTarget = nullptr;  // the one window whose Tab we handle
 
@@ -33,6 +33,12 @@ bool IsContainer(ControlKind kind) {
 }
 
 bool IsSelfDrawn(ControlKind kind) { return IsContainer(kind) || kind == ControlKind::Label; }
+
+bool Encloses(const ControlState& outer, const ControlState& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top &&
+           outer.left + outer.width >= inner.left + inner.width &&
+           outer.top + outer.height >= inner.top + inner.height;
+}
 
 bool CanTakeFocus(ControlKind kind) {
     return kind == ControlKind::EditBox || kind == ControlKind::Button ||
@@ -177,27 +183,9 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     if (!hwnd_) return false;
     window_.hwnd = hwnd_;
 
-    // Containers before their members: create in passes until every parent exists. A new
-    // control goes on top of its siblings, so creating the last rows first leaves them stacked
-    // in description order already, and Stack has little to move.
-    std::vector<bool> created(controls_.size(), false);
-    for (bool progress = true; progress;) {
-        progress = false;
-        for (std::size_t i = controls_.size(); i-- > 0;) {
-            if (created[i]) continue;
-            const int parent = controls_[i].parentIndex;
-            if (parent >= 0 && !created[static_cast<std::size_t>(parent)]) continue;
-            if (!CreateControl(i)) return false;
-            created[i] = progress = true;
-        }
-    }
-    Stack();
-    for (ControlState& s : controls_) {
-        if (s.kind == ControlKind::Tab) ShowPage(s, s.currentPage);
-    }
     g_preTranslateTarget = this;
     SetPreTranslateHook(PreTranslateThunk);
-    PostMessageA(hwnd_, kFillEditBoxes, 0, 0);
+    PostMessageA(hwnd_, kCompleteWindow, 0, 0);
     return true;
 }
 
@@ -245,20 +233,30 @@ bool WizardWindow::CreateControl(std::size_t index) {
     }
     if (d.border == kBorderStaticEdge) exStyle |= WS_EX_STATICEDGE;
     if (d.flags & kFlagTabStop) style |= WS_TABSTOP;
-    if (d.flags & kFlagDisabled) style |= WS_DISABLED;
-    // Page members stay hidden until their page control shows its current page.
-    if ((d.flags & kFlagVisible) && s.pageOf < 0) style |= WS_VISIBLE;
+    if (s.flags & kFlagDisabled) style |= WS_DISABLED;
+    // Members of a page other than the current one stay hidden until their page is shown.
+    if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
 
-    // An edit box gets its text once the window is up (see FillEditBoxes): laying out the
-    // licence is work that the first screen, where the panel covers it, does not need.
-    const bool textLater = d.kind == ControlKind::EditBox;
-    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar || textLater ? "" : s.caption.c_str();
+    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar ? "" : s.caption.c_str();
     if (d.kind == ControlKind::Label) text = s.caption.c_str();
-    s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(d.left), scale_.ToScreen(d.top),
-                             scale_.ToScreen(d.width), scale_.ToScreen(d.height),
+    s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
+                             scale_.ToScreen(s.width), scale_.ToScreen(s.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!s.hwnd) return false;
+    // Among siblings description order is top-to-bottom order. A new child window lies below
+    // its siblings, which is its place unless a later sibling has its window already.
+    HWND above = HWND_TOP;
+    for (std::size_t j = index; j-- > 0;) {
+        if (controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd) {
+            above = controls_[j].hwnd;
+            break;
+        }
+    }
+    const HWND now = GetWindow(s.hwnd, GW_HWNDPREV);
+    if (above == HWND_TOP ? now != nullptr : now != above) {
+        SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     if (IsSelfDrawn(d.kind)) SetWindowLongPtrA(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
 
     if (d.font.height != 0) {
@@ -275,7 +273,6 @@ bool WizardWindow::CreateControl(std::size_t index) {
         }
     }
     SendMessageA(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
-    s.textPending = textLater && !s.caption.empty();
 
     switch (d.kind) {
     case ControlKind::CheckBox:
@@ -284,7 +281,8 @@ bool WizardWindow::CreateControl(std::size_t index) {
         break;
     case ControlKind::ProcessBar:
         SendMessageA(s.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.minimum), s.maximum);
-        SendMessageA(s.hwnd, PBM_SETPOS, static_cast<WPARAM>(Clamp(0, s.minimum, s.maximum)), 0);
+        SendMessageA(s.hwnd, PBM_SETPOS,
+                     static_cast<WPARAM>(Clamp(s.position, s.minimum, std::max(s.minimum, s.maximum))), 0);
         break;
     case ControlKind::PicBox:
         if (d.image) {
@@ -300,19 +298,41 @@ bool WizardWindow::CreateControl(std::size_t index) {
     return true;
 }
 
-void WizardWindow::Stack() {
-    // Among siblings, description order is top-to-bottom order. Only a control out of its
-    // place is moved: each move costs the system a round of work.
-    std::map<int, HWND> lastOfParent;  // parent index -> the last control placed under it
-    for (ControlState& s : controls_) {
-        auto it = lastOfParent.find(s.parentIndex);
-        HWND after = it == lastOfParent.end() ? HWND_TOP : it->second;
-        const HWND above = GetWindow(s.hwnd, GW_HWNDPREV);
-        if (!(after == HWND_TOP ? above == nullptr : above == after)) {
-            SetWindowPos(s.hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void WizardWindow::CreateControls(bool firstScreenOnly) {
+    if (!hwnd_ || complete_) return;
+    // Containers before their members, and siblings in description order: each new window then
+    // lands below the siblings made before it, in its place, with nothing to move.
+    std::vector<std::size_t> order;
+    order.reserve(controls_.size());
+    auto addMembersOf = [&](int parent) {
+        for (std::size_t i = 0; i < controls_.size(); ++i) {
+            if (controls_[i].parentIndex == parent) order.push_back(i);
         }
-        lastOfParent[s.parentIndex] = s.hwnd;
+    };
+    addMembersOf(-1);
+    for (std::size_t k = 0; k < order.size(); ++k) addMembersOf(static_cast<int>(order[k]));
+    for (std::size_t i : order) {
+        ControlState& s = controls_[i];
+        if (s.hwnd) continue;
+        if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
+        if (firstScreenOnly && !SeenOnFirstScreen(i)) continue;
+        if (!CreateControl(i)) return;
     }
+    complete_ = !firstScreenOnly;
+}
+
+bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {
+    const ControlState& s = controls_[index];
+    if (!(s.flags & kFlagVisible) || IsPageMemberOnOtherPage(s)) return false;
+    // Under a shown container sibling that encloses it (earlier rows lie above), it cannot be seen.
+    for (std::size_t j = 0; j < index; ++j) {
+        const ControlState& above = controls_[j];
+        if (above.parentIndex == s.parentIndex && IsContainer(above.kind) && (above.flags & kFlagVisible) &&
+            !IsPageMemberOnOtherPage(above) && Encloses(above, s)) {
+            return false;
+        }
+    }
+    return s.parentIndex < 0 || SeenOnFirstScreen(static_cast<std::size_t>(s.parentIndex));
 }
 
 void WizardWindow::ShowPage(ControlState& pageControl, int page) {
@@ -341,22 +361,17 @@ void WizardWindow::RaiseCreated() {
     if (events_) events_->Created();
 }
 
-void WizardWindow::FillEditBoxes() {
-    for (ControlState& s : controls_) {
-        if (!s.textPending) continue;
-        s.textPending = false;
-        if (s.hwnd) SetWindowTextA(s.hwnd, s.caption.c_str());
-    }
-}
-
 void WizardWindow::Show() {
     if (!hwnd_) return;
+    CreateControls(true);
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
+    shown_ = true;
 }
 
-HWND WizardWindow::ControlHandle(std::uint32_t controlId) const {
+HWND WizardWindow::ControlHandle(std::uint32_t controlId) {
     if (controlId == window_.id) return hwnd_;
+    CompleteControls();
     for (const ControlState& s : controls_) {
         if (s.id == controlId) return s.hwnd;
     }
@@ -373,6 +388,7 @@ ControlState* WizardWindow::Find(ControlRef ref) {
 }
 
 ControlState* WizardWindow::FindByHandle(HWND hwnd) {
+    if (!hwnd) return nullptr;
     for (ControlState& s : controls_) {
         if (s.hwnd == hwnd) return &s;
     }
@@ -442,6 +458,7 @@ HBRUSH WizardWindow::BackgroundBrush(std::uint32_t colour) {
 }
 
 void WizardWindow::OnButtonClicked(HWND child) {
+    CompleteControls();  // the handlers and the radio group find every control made
     ControlState* s = FindByHandle(child);
     if (!s) return;
     if (!IsWindowEnabled(child)) {
@@ -526,8 +543,8 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_DESTROY:
         if (quitOnDestroy_) PostQuitMessage(0);
         break;
-    case kFillEditBoxes:
-        FillEditBoxes();
+    case kCompleteWindow:
+        CompleteControls();
         return 0;
     case WM_NCDESTROY:
         hwnd_ = nullptr;

@@ -23,9 +23,11 @@ public:
     WizardWindow(const WizardWindow&) = delete;
     WizardWindow& operator=(const WizardWindow&) = delete;
 
-    // Creates the window hidden and centred, every control in its parent, stacks them and
-    // lets the page control show its current page. Events may be null (nothing bound).
-    // With quitOnDestroy the destruction of the window posts the quit message (code 0).
+    // Creates the window hidden and centred, with the state of every control. The controls'
+    // own windows come later: those seen on the first screen when the window is shown, the
+    // others once its message loop runs, or as soon as anything asks for one after it is
+    // shown. Events may be null (nothing bound). With quitOnDestroy the destruction of the
+    // window posts the quit message (code 0).
     bool Build(WindowEvents* events, bool quitOnDestroy);
     // Raises the created event; only the first call does.
     void RaiseCreated();
@@ -36,7 +38,8 @@ public:
     bool IsOpen() const override { return hwnd_ != nullptr; }
 
     HWND Handle() const { return hwnd_; }
-    HWND ControlHandle(std::uint32_t controlId) const;
+    // The window of a control; asking for one makes every control's window that is not made yet.
+    HWND ControlHandle(std::uint32_t controlId);
     const WindowDescription& Description() const { return description_; }
 
     // The control that Tab moves the focus to from `focused` (Shift+Tab: backwards), or null
@@ -55,10 +58,11 @@ private:
     ControlState* FindByHandle(HWND hwnd);
     HWND ParentHandle(const ControlState& state) const;
     bool CreateControl(std::size_t index);
-    void Stack();
+    // Makes the controls' windows not made yet: all of them, or those seen on the first screen.
+    void CreateControls(bool firstScreenOnly);
+    void CompleteControls() { CreateControls(false); }
+    bool SeenOnFirstScreen(std::size_t index) const;
     void ShowPage(ControlState& pageControl, int page);
-    // Gives the edit boxes the texts they were described with.
-    void FillEditBoxes();
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     LRESULT OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlMessage(ControlState& state, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -71,6 +75,8 @@ private:
     WindowEvents* events_ = nullptr;
     bool quitOnDestroy_ = false;
     bool createdRaised_ = false;
+    bool shown_ = false;
+    bool complete_ = false;  // every control has its window (or the window is gone)
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     DpiScale scale_;

@@ -131,9 +131,14 @@ HWND FindBoxTitled(const std::string& caption, DWORD timeoutMs) {
 std::string BoxMessage(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
 
 HWND FindControl(HWND top, std::uint32_t id) {
-    ChildSearch s{id};
-    EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    // A window may make the controls of later steps just after it is shown.
+    const DWORD start = GetTickCount();
+    for (;;) {
+        ChildSearch s{id};
+        EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&s));
+        if (s.found || !IsWindow(top) || GetTickCount() - start > 5000) return s.found;
+        Sleep(1);
+    }
 }
 
 std::string Text(HWND hwnd) {

@@ -31,7 +31,8 @@ HWND FindBoxTitled(const std::string& caption, DWORD timeoutMs);
 // The message a message box shows.
 std::string BoxMessage(HWND box);
 
-// The descendant of `top` whose control id is `id` (the full 32 bits).
+// The descendant of `top` whose control id is `id` (the full 32 bits), waited for up to 5 s;
+// null when there is none.
 HWND FindControl(HWND top, std::uint32_t id);
 
 std::string Text(HWND hwnd);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -124,20 +125,94 @@ TEST_F(WindowTest, EveryControlUnderItsIdParentAndRectangle) {
     }
 }
 
-TEST_F(WindowTest, SiblingsStackInDescriptionOrder) {
-    for (std::uint32_t parent : {expected::kWindow, expected::kBanner, expected::kButtonBand,
-                                 expected::kPanel, expected::kPages}) {
-        std::vector<std::uint32_t> want;
-        for (const auto& c : expected::kControls) {
-            if (c.parent == parent) want.push_back(c.id);
-        }
-        std::vector<std::uint32_t> got;
-        HWND p = parent == expected::kWindow ? w->Handle() : H(parent);
-        for (HWND child = GetWindow(p, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            got.push_back(static_cast<std::uint32_t>(GetDlgCtrlID(child)));
-        }
-        EXPECT_EQ(got, want) << "parent " << std::hex << parent;
+// Each container's members, top of the z-order first, by id; and what the description says.
+std::vector<std::uint32_t> MembersTopFirst(HWND parent) {
+    std::vector<std::uint32_t> got;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        got.push_back(static_cast<std::uint32_t>(GetDlgCtrlID(child)));
     }
+    return got;
+}
+std::vector<std::uint32_t> DescribedMembers(std::uint32_t parent) {
+    std::vector<std::uint32_t> want;
+    for (const auto& c : expected::kControls) {
+        if (c.parent == parent) want.push_back(c.id);
+    }
+    return want;
+}
+constexpr std::uint32_t kContainers[] = {expected::kWindow, expected::kBanner, expected::kButtonBand,
+                                         expected::kPanel, expected::kPages};
+
+BOOL CALLBACK CollectId(HWND child, LPARAM ids) {
+    reinterpret_cast<std::set<std::uint32_t>*>(ids)->insert(static_cast<std::uint32_t>(GetDlgCtrlID(child)));
+    return TRUE;
+}
+std::set<std::uint32_t> ControlsMade(HWND window) {
+    std::set<std::uint32_t> ids;
+    EnumChildWindows(window, CollectId, reinterpret_cast<LPARAM>(&ids));
+    return ids;
+}
+
+TEST_F(WindowTest, SiblingsStackInDescriptionOrder) {
+    EXPECT_TRUE(ControlsMade(w->Handle()).empty()) << "no control is made before it is needed";
+    H(expected::kPanel);  // asking for one control makes them all
+    EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    for (std::uint32_t parent : kContainers) {
+        EXPECT_EQ(MembersTopFirst(parent == expected::kWindow ? w->Handle() : H(parent)), DescribedMembers(parent))
+            << "parent " << std::hex << parent;
+    }
+}
+
+TEST_F(WindowTest, FirstScreenIsMadeFirstAndTheRestTakesItsPlaceAndState) {
+    // The welcome layout: the panel at 0 covers the banner and the pages.
+    auto write = [&](std::uint32_t id, ControlProperty p, host::PropertyValue v) { w->WriteProperty(Ref(id), p, v); };
+    write(expected::kPanel, ControlProperty::Left, 0);
+    write(expected::kPanel, ControlProperty::Visible, true);
+    // State written before a control is made is what it is made with.
+    write(expected::k释放文本, ControlProperty::Checked, false);
+    write(expected::k主标题, ControlProperty::Caption, std::string("选择目标位置"));
+    write(expected::k进度条, ControlProperty::Position, 40);
+    write(expected::k取消, ControlProperty::Disabled, true);
+    write(expected::kPages, ControlProperty::CurrentPage, 1);
+    EXPECT_TRUE(w->ReadBool(Ref(expected::k取消), ControlProperty::Disabled));
+    EXPECT_FALSE(w->ReadBool(Ref(expected::k释放文本), ControlProperty::Checked));
+    EXPECT_EQ(w->ReadInt(Ref(expected::kPages), ControlProperty::CurrentPage), 1);
+    w->Show();
+
+    const std::set<std::uint32_t> first = ControlsMade(w->Handle());
+    for (std::uint32_t id : {expected::kPanel, expected::kButtonBand, expected::k下一步, expected::k取消,
+                             expected::k标签_版本}) {
+        EXPECT_TRUE(first.count(id)) << std::hex << id << " is seen on the first screen";
+    }
+    for (std::uint32_t id : {expected::kBanner, expected::kPages, expected::k许可协议, expected::k主标题,
+                             expected::k选择框_运行}) {
+        EXPECT_FALSE(first.count(id)) << std::hex << id << " is covered or hidden";
+    }
+
+    Pump();  // the loop makes the rest
+    EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    for (std::uint32_t parent : kContainers) {
+        EXPECT_EQ(MembersTopFirst(parent == expected::kWindow ? w->Handle() : H(parent)), DescribedMembers(parent))
+            << "parent " << std::hex << parent;
+    }
+    EXPECT_EQ(SendMessageA(H(expected::k释放文本), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(TextOf(H(expected::k主标题)), "选择目标位置");
+    EXPECT_EQ(SendMessageA(H(expected::k进度条), PBM_GETPOS, 0, 0), 40);
+    EXPECT_FALSE(IsWindowEnabled(H(expected::k取消)));
+    // Made on page 1: its members shown, page 0's hidden.
+    EXPECT_TRUE(StyleVisible(expected::k路径));
+    EXPECT_FALSE(StyleVisible(expected::k许可协议));
+}
+
+TEST_F(WindowTest, AfterShowingAnyPropertyCallMakesTheWholeWindow) {
+    w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
+    w->Show();
+    ASSERT_LT(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    // A handler that runs before the loop has made the rest (a click sent from outside is
+    // handled before posted work) finds every control there: the licence, under the panel, is
+    // shown on its page.
+    EXPECT_TRUE(w->ReadBool(Ref(expected::k许可协议), ControlProperty::Visible));
+    EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
 }
 
 TEST_F(WindowTest, KindsAreRealControlsWithTheirStyles) {
