@@ -245,16 +245,20 @@ bool WizardWindow::CreateControl(std::size_t index) {
                              GetModuleHandleA(nullptr), nullptr);
     if (!s.hwnd) return false;
     // Among siblings description order is top-to-bottom order. A new child window lies below
-    // its siblings, which is its place unless a later sibling has its window already.
-    HWND above = HWND_TOP;
-    for (std::size_t j = index; j-- > 0;) {
-        if (controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd) {
-            above = controls_[j].hwnd;
-            break;
-        }
+    // its siblings, which is its place unless a later sibling has its window already: then
+    // it goes below the nearest earlier one that has, or on top.
+    bool laterMade = false;
+    for (std::size_t j = index + 1; j < controls_.size() && !laterMade; ++j) {
+        laterMade = controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd;
     }
-    const HWND now = GetWindow(s.hwnd, GW_HWNDPREV);
-    if (above == HWND_TOP ? now != nullptr : now != above) {
+    if (laterMade) {
+        HWND above = HWND_TOP;
+        for (std::size_t j = index; j-- > 0;) {
+            if (controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd) {
+                above = controls_[j].hwnd;
+                break;
+            }
+        }
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (IsSelfDrawn(d.kind)) SetWindowLongPtrA(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
@@ -283,14 +287,6 @@ bool WizardWindow::CreateControl(std::size_t index) {
         SendMessageA(s.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.minimum), s.maximum);
         SendMessageA(s.hwnd, PBM_SETPOS,
                      static_cast<WPARAM>(Clamp(s.position, s.minimum, std::max(s.minimum, s.maximum))), 0);
-        break;
-    case ControlKind::PicBox:
-        if (d.image) {
-            Resources::Picture p;
-            if (IsJpeg(*d.image)) p.bitmap = DecodeJpeg(*d.image, p.width, p.height);
-            else p.icon = DecodeIcon(*d.image, p.width, p.height);
-            resources_->pictures[d.id] = p;
-        }
         break;
     default:
         break;
@@ -587,8 +583,15 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
         break;
     }
     case ControlKind::PicBox: {
+        if (!d.image) break;
+        // Decoded when first drawn, not before the window can be shown.
         auto it = resources_->pictures.find(d.id);
-        if (it == resources_->pictures.end()) break;
+        if (it == resources_->pictures.end()) {
+            Resources::Picture decoded;
+            if (IsJpeg(*d.image)) decoded.bitmap = DecodeJpeg(*d.image, decoded.width, decoded.height);
+            else decoded.icon = DecodeIcon(*d.image, decoded.width, decoded.height);
+            it = resources_->pictures.emplace(d.id, decoded).first;
+        }
         const Resources::Picture& p = it->second;
         const bool stretch = d.fit == ImageFit::Stretch;
         // "Own size" is the picture's size on a 96-DPI screen.

@@ -5,23 +5,45 @@
 namespace payload {
 namespace {
 
-constexpr std::array<std::uint32_t, 256> MakeTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
+// Eight bytes a step ("slicing by 8"): table[k][b] is the CRC of byte b followed by k zero
+// bytes. Made on first use, so the tables take no room in the executable.
+using Tables = std::array<std::array<std::uint32_t, 256>, 8>;
+
+const Tables& CrcTables() {
+    static Tables tables;
+    static bool made = false;
+    if (!made) {
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            tables[0][i] = c;
+        }
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            for (std::size_t k = 1; k < 8; ++k) tables[k][i] = (tables[k - 1][i] >> 8) ^ tables[0][tables[k - 1][i] & 0xFF];
+        }
+        made = true;
     }
-    return table;
+    return tables;
 }
 
-constexpr std::array<std::uint32_t, 256> kTable = MakeTable();
+std::uint32_t LittleEndian32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
 
 }  // namespace
 
 std::uint32_t Crc32(std::span<const unsigned char> bytes) {
+    const Tables& t = CrcTables();
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (const unsigned char byte : bytes) crc = kTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    const unsigned char* p = bytes.data();
+    std::size_t n = bytes.size();
+    for (; n >= 8; n -= 8, p += 8) {
+        const std::uint32_t low = crc ^ LittleEndian32(p), high = LittleEndian32(p + 4);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+              t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
+    }
+    for (; n > 0; --n, ++p) crc = t[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 
