@@ -1,6 +1,9 @@
 // Measures the built setup from another process and prints "name value" lines for the
 // benchmark command to lay out:
-//   bench_driver startup SETUP.exe BARE.exe RUNS  start to window shown, runs alternating
+//   bench_driver startup SETUP.exe BARE.exe BUTTON.exe RUNS
+//                                                  start to window shown, runs alternating;
+//                                                  to its first screen on the display; to
+//                                                  every control of the setup made
 //   bench_driver install SETUP.exe                 a whole install: wall, CPU, bytes, memory
 //   bench_driver memory BARE.exe                   the bare window's peak private memory
 #include <windows.h>
@@ -49,21 +52,70 @@ double Now() {
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Milliseconds from starting the program to its window being shown; -1 when it never was.
-double StartToWindow(const std::string& exe) {
+struct Start {
+    double shown = -1;     // the window visible
+    double painted = -1;   // its first screen on the display
+    double complete = -1;  // every control made
+};
+
+COLORREF ScreenPixel(HWND window, int x, int y) {  // client coordinates
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int ChildCount(HWND window) {
+    int count = 0;
+    EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// What the first screen of a program looks like once drawn, and how many controls it makes.
+struct Expected {
+    bool (*painted)(HWND window);
+    int controls;
+};
+
+// The setup's welcome step: the white panel, the side picture (drawn last: it is decoded when
+// first drawn) and the button band.
+bool SetupPainted(HWND window) {
+    const COLORREF white = RGB(255, 255, 255), face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF art = ScreenPixel(window, 85, 60);
+    return ScreenPixel(window, 180, 20) == white && ScreenPixel(window, 20, 300) == face && art != white &&
+           art != face && art != CLR_INVALID;
+}
+
+// The bare windows: their client area in the window colour.
+bool BarePainted(HWND window) { return ScreenPixel(window, 250, 150) == GetSysColor(COLOR_WINDOW); }
+
+// Milliseconds from starting the program to each moment; -1 for a moment never reached. Until
+// the window shows, the poll does not sleep; after that it looks once a millisecond.
+Start StartToWindow(const std::string& exe, const Expected& expected) {
+    Start result;
     const double start = Now();
     remote::Process p = remote::Start(exe);
-    if (!p.handle) return -1;
-    double shown = -1;
-    while (Now() - start < 30000) {
-        if (ShownWindow(p.id)) {
-            shown = Now() - start;
-            break;
-        }
-        Sleep(0);
+    if (!p.handle) return result;
+    HWND window = nullptr;
+    while (!window && Now() - start < 30000) {
+        window = ShownWindow(p.id);
+        if (window) result.shown = Now() - start;
+        else Sleep(0);
+    }
+    while (window && (result.painted < 0 || result.complete < 0) && Now() - start < 30000) {
+        if (result.painted < 0 && expected.painted(window)) result.painted = Now() - start;
+        if (result.complete < 0 && ChildCount(window) >= expected.controls) result.complete = Now() - start;
+        Sleep(1);
     }
     remote::Kill(p);
-    return shown;
+    return result;
 }
 
 double Median(std::vector<double> v) {
@@ -93,15 +145,26 @@ bool Until(HWND window, std::uint32_t id, const char* text) {
     return false;
 }
 
-int Startup(const std::string& setup, const std::string& bare, int runs) {
-    std::vector<double> setupTimes, bareTimes;
-    StartToWindow(bare);  // the first start of anything pays for loading Wine's own parts
-    StartToWindow(setup);
+int Startup(const std::string& setup, const std::string& bare, const std::string& button, int runs) {
+    const Expected setupLooks{SetupPainted, 38}, bareLooks{BarePainted, 0}, buttonLooks{BarePainted, 1};
+    std::vector<Start> setupRuns, bareRuns, buttonRuns;
+    StartToWindow(bare, bareLooks);  // the first start of anything pays for loading Wine's own parts
+    StartToWindow(setup, setupLooks);
     for (int i = 0; i < runs; ++i) {
-        setupTimes.push_back(StartToWindow(setup));
-        bareTimes.push_back(StartToWindow(bare));
+        setupRuns.push_back(StartToWindow(setup, setupLooks));
+        bareRuns.push_back(StartToWindow(bare, bareLooks));
+        buttonRuns.push_back(StartToWindow(button, buttonLooks));
     }
-    std::printf("startup_setup_ms %.1f\nstartup_bare_ms %.1f\n", Median(setupTimes), Median(bareTimes));
+    auto median = [](const std::vector<Start>& runs, double Start::*moment) {
+        std::vector<double> values;
+        for (const Start& r : runs) values.push_back(r.*moment);
+        return Median(values);
+    };
+    std::printf("startup_setup_ms %.1f\nstartup_bare_ms %.1f\nstartup_button_ms %.1f\n", median(setupRuns, &Start::shown),
+                median(bareRuns, &Start::shown), median(buttonRuns, &Start::shown));
+    std::printf("painted_setup_ms %.1f\npainted_bare_ms %.1f\npainted_button_ms %.1f\ncomplete_setup_ms %.1f\n",
+                median(setupRuns, &Start::painted), median(bareRuns, &Start::painted),
+                median(buttonRuns, &Start::painted), median(setupRuns, &Start::complete));
     return 0;
 }
 
@@ -157,9 +220,9 @@ int Memory(const std::string& bare) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "startup" && argc == 5) return Startup(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "startup" && argc == 6) return Startup(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (command == "install" && argc == 3) return Install(argv[2]);
     if (command == "memory" && argc == 3) return Memory(argv[2]);
-    std::fprintf(stderr, "usage: bench_driver startup SETUP BARE RUNS | install SETUP | memory BARE\n");
+    std::fprintf(stderr, "usage: bench_driver startup SETUP BARE BUTTON RUNS | install SETUP | memory BARE\n");
     return 2;
 }

@@ -6,24 +6,18 @@ namespace payload {
 namespace {
 
 // Eight bytes a step ("slicing by 8"): table[k][b] is the CRC of byte b followed by k zero
-// bytes. Made on first use, so the tables take no room in the executable.
+// bytes. Made on the stack for each call: a few microseconds, and no room in the executable.
 using Tables = std::array<std::array<std::uint32_t, 256>, 8>;
 
-const Tables& CrcTables() {
-    static Tables tables;
-    static bool made = false;
-    if (!made) {
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            tables[0][i] = c;
-        }
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            for (std::size_t k = 1; k < 8; ++k) tables[k][i] = (tables[k - 1][i] >> 8) ^ tables[0][tables[k - 1][i] & 0xFF];
-        }
-        made = true;
+void MakeTables(Tables& tables) {
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t c = i;
+        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        tables[0][i] = c;
     }
-    return tables;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        for (std::size_t k = 1; k < 8; ++k) tables[k][i] = (tables[k - 1][i] >> 8) ^ tables[0][tables[k - 1][i] & 0xFF];
+    }
 }
 
 std::uint32_t LittleEndian32(const unsigned char* p) {
@@ -34,7 +28,8 @@ std::uint32_t LittleEndian32(const unsigned char* p) {
 }  // namespace
 
 std::uint32_t Crc32(std::span<const unsigned char> bytes) {
-    const Tables& t = CrcTables();
+    Tables t;
+    MakeTables(t);
     std::uint32_t crc = 0xFFFFFFFFu;
     const unsigned char* p = bytes.data();
     std::size_t n = bytes.size();
