@@ -58,15 +58,6 @@ struct Start {
     double complete = -1;  // every control made
 };
 
-COLORREF ScreenPixel(HWND window, int x, int y) {  // client coordinates
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
     return TRUE;
@@ -88,13 +79,13 @@ struct Expected {
 // first drawn) and the button band.
 bool SetupPainted(HWND window) {
     const COLORREF white = RGB(255, 255, 255), face = GetSysColor(COLOR_BTNFACE);
-    const COLORREF art = ScreenPixel(window, 85, 60);
-    return ScreenPixel(window, 180, 20) == white && ScreenPixel(window, 20, 300) == face && art != white &&
+    const COLORREF art = remote::ScreenPixel(window, 85, 60);
+    return remote::ScreenPixel(window, 180, 20) == white && remote::ScreenPixel(window, 20, 300) == face && art != white &&
            art != face && art != CLR_INVALID;
 }
 
 // The bare windows: their client area in the window colour.
-bool BarePainted(HWND window) { return ScreenPixel(window, 250, 150) == GetSysColor(COLOR_WINDOW); }
+bool BarePainted(HWND window) { return remote::ScreenPixel(window, 250, 150) == GetSysColor(COLOR_WINDOW); }
 
 // Milliseconds from starting the program to each moment; -1 for a moment never reached. Until
 // the window shows, the poll does not sleep; after that it looks once a millisecond.

@@ -123,13 +123,7 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         if (h) SendMessageA(h, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case ControlProperty::CurrentPage:
-        if (s->kind != ControlKind::Tab) break;
-        if (h) {
-            ShowPage(*s, AsInt(value));
-        } else {
-            // Before its window is made: the members are made on the page it names.
-            s->currentPage = Clamp(AsInt(value), 0, std::max(static_cast<int>(s->description->pages.size()) - 1, 0));
-        }
+        if (s->kind == ControlKind::Tab) ShowPage(*s, AsInt(value));
         break;
     case ControlProperty::Position:
         s->position = Clamp(AsInt(value), 0, kMaxPosition);

@@ -334,6 +334,8 @@ bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {
 void WizardWindow::ShowPage(ControlState& pageControl, int page) {
     const int pages = static_cast<int>(pageControl.description->pages.size());
     pageControl.currentPage = Clamp(page, 0, std::max(pages - 1, 0));
+    // Before its window is made, its members (made after it) are made on that page.
+    if (!pageControl.hwnd) return;
     const int self = pageControl.descriptionIndex;
     for (ControlState& member : controls_) {
         if (member.parentIndex != self || member.pageOf < 0) continue;

@@ -76,7 +76,7 @@ private:
     bool quitOnDestroy_ = false;
     bool createdRaised_ = false;
     bool shown_ = false;
-    bool complete_ = false;  // every control has its window (or the window is gone)
+    bool complete_ = false;  // every control has its window
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     DpiScale scale_;

@@ -167,6 +167,15 @@ RECT RectInParent(HWND hwnd) {
     return r;
 }
 
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
 long RunToEnd(const std::string& commandLine, DWORD timeoutMs) {
     STARTUPINFOA si{};
     si.cb = sizeof si;

@@ -43,6 +43,8 @@ bool PressBoxButton(HWND box, int buttonId);
 
 // A control's rectangle relative to its parent's client area.
 RECT RectInParent(HWND hwnd);
+// The colour on the display at a point of the window's client area.
+COLORREF ScreenPixel(HWND window, int x, int y);
 
 // Runs a command line (no window) and waits for it; its exit code, or -1.
 long RunToEnd(const std::string& commandLine, DWORD timeoutMs = 30000);

@@ -23,14 +23,7 @@ protected:
     }
 
     bool Seen(std::uint32_t id) const { return IsWindowVisible(remote::FindControl(window, id)) != FALSE; }
-    COLORREF PixelAt(int x, int y) const {  // client coordinates of the window
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        HDC screen = GetDC(nullptr);
-        const COLORREF c = GetPixel(screen, p.x, p.y);
-        ReleaseDC(nullptr, screen);
-        return c;
-    }
+    COLORREF PixelAt(int x, int y) const { return remote::ScreenPixel(window, x, y); }
 
     remote::Process setup;
     HWND window = nullptr;
