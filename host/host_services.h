@@ -5,6 +5,7 @@
 // the folder dialog by script; Win32Host is the program's own implementation.
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -84,6 +85,16 @@ struct ShortcutLink {
     std::optional<Text> workingFolder;
 };
 
+// A process opened when it was found. Ending it ends that very process, even when it has
+// ended meanwhile and its number has been given to another program.
+class HeldProcess {
+public:
+    virtual ~HeldProcess() = default;
+    // Ends the process and waits (a few seconds at most) until it is gone, so that its files
+    // are free; false when it could not be ended or had ended already.
+    virtual bool End() = 0;
+};
+
 class HostServices {
 public:
     virtual ~HostServices() = default;
@@ -98,10 +109,15 @@ public:
 
     // Processes. RunProgram hands the command line to the system unchanged; with `wait` it
     // blocks until the program ends, else until it is idle for input (at most one second).
+    // The program starts in `workingFolder` when one is given, else in ours.
     virtual bool RunProgram(const Text& commandLine, bool wait,
-                            std::optional<int> windowMode = std::nullopt) = 0;
+                            std::optional<int> windowMode = std::nullopt,
+                            const std::optional<Text>& workingFolder = std::nullopt) = 0;
     virtual std::vector<ProcessRecord> ListProcesses() = 0;
     virtual bool EndProcess(std::uint32_t processId) = 0;
+    // Opens the process with the rights to end it and to wait for it; null when it cannot be
+    // opened (it has ended, or access is denied).
+    virtual std::unique_ptr<HeldProcess> HoldProcess(std::uint32_t processId) = 0;
     // Ends the program with the exit code; the window's close query is not raised. The
     // program's implementation does not return.
     virtual void EndProgram(int exitCode) = 0;
@@ -113,6 +129,11 @@ public:
                            const std::optional<Text>& folder = std::nullopt,
                            std::optional<int> windowMode = std::nullopt) = 0;
     virtual void OpenWebAddress(const Text& address) = 0;
+    // Has the signed-in user's desktop shell open a program, document or web address with its
+    // default action, as a double-click on the desktop would: with that user's rights rather
+    // than ours, and `folder` as the current folder. False when there is no desktop shell to
+    // ask (nothing was started then), or it refused.
+    virtual bool OpenAsDesktopUser(const Text& file, const Text& folder) = 0;
     // The folder's path ending in a backslash, or the empty text.
     virtual Text SpecialFolderPath(int folder) = 0;
 
@@ -139,6 +160,10 @@ public:
 
     // Files and folders. MakeDirectory creates exactly one level.
     virtual bool MakeDirectory(const Text& path) = 0;
+    // The same, with the protection of the folder for programs instead of its parent's: the
+    // system and administrators may change it, users only read and run what it holds, and what
+    // is written into it inherits that.
+    virtual bool MakeProgramFolder(const Text& path) = 0;
     virtual bool RemoveFile(const Text& path) = 0;
     // Creates or truncates the file and writes the byte ranges in order (empty ones add
     // nothing). False when it cannot be opened (nothing changed) or a write or the close fails

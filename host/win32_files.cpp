@@ -2,32 +2,16 @@
 #include <windows.h>
 #include <objidl.h>
 #include <shlobj.h>
+#include <sddl.h>
 
 #include <cstring>
 
 #include "host/late_library.h"
+#include "host/owned.h"
 #include "host/win32_host.h"
 
 namespace host {
 namespace {
-
-// Owns one reference to a COM interface.
-template <typename Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_) pointer_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    Interface* operator->() const { return pointer_; }
-    Interface* get() const { return pointer_; }
-    void** out() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 class OwnedKey {
 public:
@@ -200,6 +184,19 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
 }
 
 bool Win32Host::MakeDirectory(const Text& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool Win32Host::MakeProgramFolder(const Text& path) {
+    // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
+    // every user change files. Users may read and run (0x1200A9), not write.
+    constexpr char kProgramFolderList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)";
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kProgramFolderList, SDDL_REVISION_1, descriptor.put(),
+                                                              nullptr)) {
+        return false;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+    return CreateDirectoryA(path.c_str(), &attributes) != FALSE;
+}
 
 bool Win32Host::RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
 

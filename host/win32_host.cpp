@@ -10,25 +10,10 @@
 
 #include "host/late_library.h"
 #include "host/message_loop.h"
+#include "host/owned.h"
 
 namespace host {
 namespace {
-
-// Owns a kernel handle for the length of a scope.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 MessageBoxResult ResultFromButton(int button) {
     switch (button) {
@@ -159,7 +144,8 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     return result;
 }
 
-bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode) {
+bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode,
+                           const std::optional<Text>& workingFolder) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -168,8 +154,8 @@ bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder ? workingFolder->c_str() : nullptr, &startup, &process)) {
         return false;
     }
     OwnedHandle processHandle(process.hProcess);
@@ -208,6 +194,32 @@ bool Win32Host::EndProcess(std::uint32_t processId) {
     OwnedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     if (!process.valid()) return false;
     return TerminateProcess(process.get(), 0) != FALSE;
+}
+
+namespace {
+
+class Win32HeldProcess final : public HeldProcess {
+public:
+    explicit Win32HeldProcess(HANDLE process) : process_(process) {}
+    bool End() override {
+        if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return false;  // gone already
+        if (!TerminateProcess(process_.get(), 0)) return false;
+        // Until its files are free, for the install that follows.
+        WaitForSingleObject(process_.get(), 5000);
+        return true;
+    }
+
+private:
+    OwnedHandle process_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldProcess> Win32Host::HoldProcess(std::uint32_t processId) {
+    if (processId == 0) return nullptr;
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr) return nullptr;
+    return std::make_unique<Win32HeldProcess>(process);
 }
 
 void Win32Host::EndProgram(int exitCode) {

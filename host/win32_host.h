@@ -20,20 +20,26 @@ public:
                                     const std::optional<Text>& caption) override;
     Text BrowseForFolder(const Text& title, bool includeFiles) override;
 
-    bool RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode) override;
+    bool RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode,
+                    const std::optional<Text>& workingFolder) override;
     // Every process of the snapshot, in its order: the list grows as needed rather than
     // stopping at a fixed table size, so a product process is never missed on a busy machine.
     std::vector<ProcessRecord> ListProcesses() override;
     bool EndProcess(std::uint32_t processId) override;
+    std::unique_ptr<HeldProcess> HoldProcess(std::uint32_t processId) override;
     [[noreturn]] void EndProgram(int exitCode) override;
 
     void ShellOpen(std::optional<int> verb, const Text& file, const std::optional<Text>& parameters,
                    const std::optional<Text>& folder, std::optional<int> windowMode) override;
     void OpenWebAddress(const Text& address) override;
+    // Through the desktop's shell view (IShellDispatch2::ShellExecute), and only when the
+    // session has a shell window.
+    bool OpenAsDesktopUser(const Text& file, const Text& folder) override;
     Text SpecialFolderPath(int folder) override;
     bool SaveShortcut(const ShortcutLink& link) override;
 
     bool MakeDirectory(const Text& path) override;
+    bool MakeProgramFolder(const Text& path) override;
     bool RemoveFile(const Text& path) override;
     WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) override;
 

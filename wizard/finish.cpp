@@ -5,21 +5,38 @@
 namespace wizard {
 namespace {
 
-constexpr char kWebsite[] = "www.lumora-app.com";
+// A full address: a bare host name is first looked for as a file in the current folder, where
+// a program named "www.lumora-app.com" (".com" runs) could be waiting.
+constexpr char kWebsite[] = "http://www.lumora-app.com/";
 
 }  // namespace
 
 void RunFinishActions(WizardContext& c) {
     using host::ControlProperty;
     using host::JoinTexts;
+    using host::Text;
     auto ticked = [&](std::uint32_t box) { return c.controls.ReadBool(box, ControlProperty::Checked); };
     auto destination = [&] { return c.controls.ReadText(ctl::编辑框_路径, ControlProperty::Text); };
 
-    // Quoted: unquoted, a blank in the folder would have the system try "C:\Program.exe" first.
-    if (ticked(ctl::选择框_运行)) c.host.RunProgram(JoinTexts("\"", destination(), "\\Lumora.exe\""), false);
-    if (ticked(ctl::选择框_查看更新内容)) c.host.ShellOpen(std::nullopt, JoinTexts(destination(), "\\更新日志.log"));
-    if (ticked(ctl::选择框_查看解决方案)) c.host.ShellOpen(std::nullopt, JoinTexts(destination(), "\\常见问题解答.txt"));
-    if (ticked(ctl::选择框_访问官网)) c.host.OpenWebAddress(kWebsite);
+    // Everything is started as the signed-in user, through the desktop's shell, rather than
+    // with the setup's own rights; without such a shell, by the setup itself.
+    if (ticked(ctl::选择框_运行)) {
+        const Text folder = destination();
+        const Text program = JoinTexts(folder, "\\Lumora.exe");
+        // In its own folder, not the one the setup was started from. Quoted: unquoted, a blank
+        // in the folder would have the system try "C:\Program.exe" first.
+        if (!c.host.OpenAsDesktopUser(program, folder)) {
+            c.host.RunProgram(JoinTexts("\"", program, "\""), false, std::nullopt, folder);
+        }
+    }
+    auto openText = [&](const char* piece) {
+        const Text folder = destination();
+        const Text file = JoinTexts(folder, piece);
+        if (!c.host.OpenAsDesktopUser(file, folder)) c.host.ShellOpen(std::nullopt, file);
+    };
+    if (ticked(ctl::选择框_查看更新内容)) openText("\\更新日志.log");
+    if (ticked(ctl::选择框_查看解决方案)) openText("\\常见问题解答.txt");
+    if (ticked(ctl::选择框_访问官网) && !c.host.OpenAsDesktopUser(kWebsite, Text())) c.host.OpenWebAddress(kWebsite);
 }
 
 }  // namespace wizard

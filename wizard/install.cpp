@@ -124,7 +124,9 @@ bool WriteFileSteps(Install& in, std::span<const FileStep> steps) {
 // The install, step by step, in this order. A step answers false to stop the install there.
 
 bool MakeDestinationFolder(Install& in) {
-    in.c.host.MakeDirectory(in.folder);  // one level; an existing folder is fine
+    // One level; an existing folder is fine and keeps its own protection. A new one is
+    // protected as the folder for programs is: it holds programs an administrator will run.
+    in.c.host.MakeProgramFolder(in.folder);
     return true;
 }
 

@@ -28,12 +28,16 @@ void OnWizardCreated(WizardContext& c) {
     c.controls.Write(kWizardWindowControlId, ControlProperty::Width, 500);
 
     const std::uint32_t running = FindProcessByName(c.host, kProductProcess);
+    // Opened now: while the question is up the product may end and its number go to another
+    // program, which must not be the one ended on Yes.
+    const std::unique_ptr<host::HeldProcess> product = running != 0 ? c.host.HoldProcess(running) : nullptr;
     EstimateSpace(c);
     // The window is still hidden: the question stands alone on the screen.
     if (running != 0 &&
         c.host.ShowMessageBox(kRunningQuestion, kYesNoQuestion, host::Text(kQuestionCaption)) ==
-            host::MessageBoxResult::Yes) {
-        c.host.EndProcess(running);
+            host::MessageBoxResult::Yes &&
+        product) {
+        product->End();
     }
 }
 

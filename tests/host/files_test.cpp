@@ -60,6 +60,22 @@ TEST_F(FileOperations, MakeDirectoryCreatesExactlyOneLevel) {
     EXPECT_FALSE(host_.MakeDirectory(""));
 }
 
+// A program folder takes nothing from its parent: others may at most read and run in it. An
+// existing folder keeps its own list.
+TEST_F(FileOperations, ProgramFolderIsProtectedWhenMade) {
+    constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
+    ASSERT_TRUE(host_.MakeDirectory(In("plain")));
+    const std::string plain = test::AccessList(In("plain"));
+    EXPECT_TRUE(host_.MakeProgramFolder(In("programs")));
+    EXPECT_TRUE(test::IsFolder(In("programs")));
+    EXPECT_EQ(test::GrantedToOthers(In("programs")) & ~kReadAndRun, 0u) << test::AccessList(In("programs"));
+    EXPECT_NE(test::AccessList(In("programs")), plain) << "not the list every new folder gets";
+
+    EXPECT_FALSE(host_.MakeProgramFolder(In("plain")));
+    EXPECT_EQ(test::AccessList(In("plain")), plain);
+    EXPECT_FALSE(host_.MakeProgramFolder(In("missing\\two")));
+}
+
 TEST_F(FileOperations, NamesWhoseSecondByteIsABackslashReachTheSystemWhole) {
     ASSERT_TRUE(host_.MakeDirectory(In(kCheng)));
     ASSERT_TRUE(host_.MakeDirectory(In(kCheng + "\\" + kQian)));

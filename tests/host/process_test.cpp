@@ -74,6 +74,10 @@ TEST_F(Processes, RunProgramHandsOnTheCurrentFolderAndTheCommandLineUnquoted) {
     ASSERT_TRUE(CopyFileA(helper_.c_str(), In("Lumora Test\\Lumora.exe").c_str(), FALSE));
     ASSERT_TRUE(host_.RunProgram(In("Lumora Test\\Lumora.exe") + " write " + In("blank.txt") + " ok", true));
     EXPECT_EQ(Content(In("blank.txt")), "ok");
+
+    // A folder of its own, as the finish page starts the product.
+    ASSERT_TRUE(host_.RunProgram(helper_ + " cwd " + In("own.txt"), true, std::nullopt, In("Lumora Test")));
+    EXPECT_EQ(lstrcmpiA(Content(In("own.txt")).c_str(), In("Lumora Test").c_str()), 0);
 }
 
 TEST_F(Processes, RunProgramThatCannotStart) {
@@ -124,6 +128,25 @@ TEST_F(Processes, ListAndEndAProcess) {
 TEST_F(Processes, EndProcessThatCannotBeEnded) {
     EXPECT_FALSE(host_.EndProcess(0));
     EXPECT_FALSE(host_.EndProcess(0x7FFFFFF0u));
+    EXPECT_EQ(host_.HoldProcess(0), nullptr);
+    EXPECT_EQ(host_.HoldProcess(0x7FFFFFF0u), nullptr);
+}
+
+// A held process is ended through its handle: once it has ended by itself, ending it again
+// touches nothing, whatever now has its number.
+TEST_F(Processes, HeldProcessIsEndedOnceAndOnlyItself) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    Text line = helper_ + " sleep 60000";
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    CloseHandle(child.hThread);
+    const std::unique_ptr<host::HeldProcess> held = host_.HoldProcess(child.dwProcessId);
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(held->End());
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 0), WAIT_OBJECT_0) << "gone when End returns";
+    CloseHandle(child.hProcess);
+    EXPECT_FALSE(held->End()) << "ended already";
 }
 
 TEST_F(Processes, EndProgramExitsWithTheCodeWithoutAskingTheWindow) {

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstring>
 
 
@@ -129,6 +132,49 @@ HWND FindOwnDialog(const char* title, DWORD timeoutMs) {
         if (GetTickCount() - start > timeoutMs) return nullptr;
         Sleep(20);
     }
+}
+
+std::string AccessList(const host::Text& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL list = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
+                              nullptr, &descriptor) != ERROR_SUCCESS) {
+        return "(unreadable)";
+    }
+    char* text = nullptr;
+    std::string sddl = "(unreadable)";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+DWORD GrantedToOthers(const host::Text& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL list = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
+                              nullptr, &descriptor) != ERROR_SUCCESS) {
+        return GENERIC_ALL;
+    }
+    if (list == nullptr) {  // no list at all: everyone may do anything
+        LocalFree(descriptor);
+        return GENERIC_ALL;
+    }
+    const WELL_KNOWN_SID_TYPE others[] = {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid};
+    DWORD granted = 0;
+    for (DWORD i = 0; i < list->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(list, i, &entry) || static_cast<ACE_HEADER*>(entry)->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        for (WELL_KNOWN_SID_TYPE other : others) {
+            if (IsWellKnownSid(&allowed->SidStart, other)) granted |= allowed->Mask;
+        }
+    }
+    LocalFree(descriptor);
+    return granted;
 }
 
 }  // namespace test

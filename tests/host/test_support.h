@@ -48,6 +48,11 @@ void RemoveTree(const host::Text& path);
 host::Text ProgramFolder();
 // Runs a command line without a window and waits for it; its exit code, or -1.
 int RunToEnd(const host::Text& commandLine);
+// The access list of a file or folder as the system reports it (its SDDL form), and what it
+// grants to everyone who is neither the system, an administrator nor the owner (Everyone,
+// Users, Authenticated Users): the access mask of their allowing entries together.
+std::string AccessList(const host::Text& path);
+DWORD GrantedToOthers(const host::Text& path);
 // Polls for a visible dialog box (#32770) of this process, optionally with the given title.
 HWND FindOwnDialog(const char* title, DWORD timeoutMs);
 

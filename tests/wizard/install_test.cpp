@@ -74,7 +74,7 @@ protected:
 };
 
 const std::vector<std::string> kProgramWrites = {
-    "mkdir " + D,
+    "program-folder " + D,
     "remove " + D + "\\Lumora.exe",
     "write " + D + "\\Lumora.exe " + Size(0),
     "write " + D + "\\TarvelUP.exe " + Size(1),
@@ -253,13 +253,29 @@ TEST_F(Finish, DefaultTicksOpenTheTwoTextsAndEnd) {
     EXPECT_TRUE(scripted.boxes.empty());
 }
 
-TEST_F(Finish, AllFourInTheirOrder) {
-    ToFinishPage(true, true, true, true);
-    Click(k下一步);
-    EXPECT_EQ(scripted.calls, (std::vector<std::string>{"run \"" + D + "\\Lumora.exe\"",
-                                                        "open " + D + "\\更新日志.log",
-                                                        "open " + D + "\\常见问题解答.txt", "web www.lumora-app.com"}));
-    EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
+// Through the desktop's shell when there is one, else started by the setup: the product in
+// its own folder either way, the website by its full address.
+TEST_F(Finish, AllFourInTheirOrderByEitherRoute) {
+    const std::string web = "http://www.lumora-app.com/";
+    const struct {
+        bool desktopShell;
+        std::vector<std::string> calls;
+    } routes[] = {
+        {true, {"desktop " + D + "\\Lumora.exe in " + D, "desktop " + D + "\\更新日志.log in " + D,
+                "desktop " + D + "\\常见问题解答.txt in " + D, "desktop " + web + " in "}},
+        {false, {"run \"" + D + "\\Lumora.exe\" in " + D, "open " + D + "\\更新日志.log",
+                 "open " + D + "\\常见问题解答.txt", "web " + web}},
+    };
+    for (const auto& route : routes) {
+        SCOPED_TRACE(route.desktopShell ? "desktop shell" : "no desktop shell");
+        Start();
+        scripted.endProgramCalls.clear();
+        scripted.desktopShell = route.desktopShell;
+        ToFinishPage(true, true, true, true);
+        Click(k下一步);
+        EXPECT_EQ(scripted.calls, route.calls);
+        EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
+    }
 }
 
 TEST_F(Finish, NoneTicked) {
@@ -274,7 +290,7 @@ TEST_F(Finish, ClosedByTheTitleBarDoesTheSameOnceWithoutAQuestion) {
     HWND window = live->window.Handle();
     SendMessageA(window, WM_CLOSE, 0, 0);
     Pump();
-    EXPECT_EQ(scripted.calls, (std::vector<std::string>{"run \"" + D + "\\Lumora.exe\"",
+    EXPECT_EQ(scripted.calls, (std::vector<std::string>{"run \"" + D + "\\Lumora.exe\" in " + D,
                                                         "open " + D + "\\常见问题解答.txt"}));
     EXPECT_TRUE(scripted.boxes.empty());
     EXPECT_FALSE(IsWindow(window));

@@ -31,7 +31,8 @@ public:
     std::vector<host::Text> folderTitles;
 
     std::vector<host::ProcessRecord> processes;
-    std::vector<std::uint32_t> endedProcesses;
+    std::vector<std::uint32_t> heldProcesses;   // opened to be ended, in order
+    std::vector<std::uint32_t> endedProcesses;  // ended, by number or through a hold
     std::vector<int> endProgramCalls;
 
     std::map<host::Text, host::Text> environment;
@@ -39,9 +40,11 @@ public:
     std::map<int, host::Text> specialFolders;
 
     // Every operation on files, shortcuts, programs and the shell, and every wait, in order:
-    // "mkdir PATH", "remove PATH", "write PATH BYTES", "link PATH -> TARGET", "run LINE",
-    // "open FILE", "web ADDRESS", "wait MS".
+    // "mkdir PATH", "program-folder PATH", "remove PATH", "write PATH BYTES",
+    // "link PATH -> TARGET", "run LINE [in FOLDER]", "open FILE", "web ADDRESS",
+    // "desktop FILE in FOLDER" (only while `desktopShell`), "wait MS".
     std::vector<std::string> calls;
+    bool desktopShell = false;  // whether the desktop's shell takes what is to be opened
     std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
     std::function<void()> whileWaiting;  // runs inside every wait, as window events would
 
@@ -61,8 +64,9 @@ public:
         folderAnswers.pop_front();
         return answer;
     }
-    bool RunProgram(const host::Text& commandLine, bool, std::optional<int>) override {
-        calls.push_back("run " + commandLine);
+    bool RunProgram(const host::Text& commandLine, bool, std::optional<int>,
+                    const std::optional<host::Text>& folder) override {
+        calls.push_back("run " + commandLine + (folder ? " in " + *folder : ""));
         return true;
     }
     std::vector<host::ProcessRecord> ListProcesses() override { return processes; }
@@ -70,12 +74,29 @@ public:
         endedProcesses.push_back(processId);
         return true;
     }
+    std::unique_ptr<host::HeldProcess> HoldProcess(std::uint32_t processId) override {
+        struct Held final : host::HeldProcess {
+            ScriptedHost& host;
+            std::uint32_t id;
+            Held(ScriptedHost& h, std::uint32_t i) : host(h), id(i) {}
+            bool End() override {
+                host.endedProcesses.push_back(id);
+                return true;
+            }
+        };
+        heldProcesses.push_back(processId);
+        return std::make_unique<Held>(*this, processId);
+    }
     void EndProgram(int exitCode) override { endProgramCalls.push_back(exitCode); }
     void ShellOpen(std::optional<int>, const host::Text& file, const std::optional<host::Text>&,
                    const std::optional<host::Text>&, std::optional<int>) override {
         calls.push_back("open " + file);
     }
     void OpenWebAddress(const host::Text& address) override { calls.push_back("web " + address); }
+    bool OpenAsDesktopUser(const host::Text& file, const host::Text& folder) override {
+        if (desktopShell) calls.push_back("desktop " + file + " in " + folder);
+        return desktopShell;
+    }
     host::Text SpecialFolderPath(int folder) override {
         auto it = specialFolders.find(folder);
         return it == specialFolders.end() ? host::Text() : it->second;
@@ -86,6 +107,10 @@ public:
     }
     bool MakeDirectory(const host::Text& path) override {
         calls.push_back("mkdir " + path);
+        return true;
+    }
+    bool MakeProgramFolder(const host::Text& path) override {
+        calls.push_back("program-folder " + path);
         return true;
     }
     bool RemoveFile(const host::Text& path) override {

@@ -31,11 +31,13 @@ protected:
     struct AtQuestion {
         bool windowShown = true;
         std::string spaceLine;
+        std::vector<std::uint32_t> held;
     } atQuestion;
     void WatchQuestion() {
         scripted.whileBoxShown = [this](const test::ScriptedHost::Box&) {
             atQuestion.windowShown = IsWindowVisible(live->window.Handle()) != FALSE;
             atQuestion.spaceLine = TextOf(k所需空间);
+            atQuestion.held = scripted.heldProcesses;
         };
     }
 };
@@ -66,6 +68,7 @@ TEST_F(Welcome, TheFirstRunningCopyIsOfferedAndEndedOnYes) {
     EXPECT_EQ(scripted.boxes[0].flags, 36);
     EXPECT_EQ(scripted.boxes[0].caption, "询问：");
     EXPECT_EQ(scripted.endedProcesses, std::vector<std::uint32_t>{7});
+    EXPECT_EQ(atQuestion.held, std::vector<std::uint32_t>{7}) << "opened before the question, ended through that";
     EXPECT_FALSE(atQuestion.windowShown) << "the question stands alone";
     EXPECT_EQ(atQuestion.spaceLine, TextOf(k所需空间)) << "the estimate is written before the question";
     EXPECT_NE(atQuestion.spaceLine, "至少需要 00.0 MB 的空闲磁盘空间。");
