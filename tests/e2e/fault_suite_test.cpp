@@ -32,6 +32,7 @@ protected:
         std::string files = present ? std::to_string(present) + " of the 9 files (" + std::to_string(whole) + " whole)"
                                     : "none of the 9 files";
         files += Exists(menu) || Exists(desktop + "\\Lumora.lnk") ? ", the shortcuts" : ", no shortcuts";
+        if (!note.empty()) files += "; " + note;
         std::printf("FAULT-ROW|%s|%s|%ld|%s\n", fault.c_str(), OneLine(said).c_str(), exitCode, files.c_str());
         std::fflush(stdout);
         SetupInstall::TearDown();
@@ -77,7 +78,7 @@ protected:
                   ERROR_SUCCESS);
     }
 
-    std::string fault, said = "(nothing)";
+    std::string fault, said = "(nothing)", note;
     long exitCode = -1;
 };
 
@@ -343,6 +344,65 @@ TEST_F(Fault, PlantedLibrary) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_FALSE(Exists(mark)) << "the setup loaded the planted library";
     said = Exists(mark) ? "(loaded it)" : "(not loaded; the folder dialog opened and was cancelled)";
+}
+
+// A program planted beside the setup in a downloads folder under the website's host name: the
+// shell takes a bare host name for a file first, and ".com" runs. The website box sends the
+// full address to the browser instead.
+TEST_F(Fault, PlantedWebsiteProgram) {
+    fault = "a program named www.lumora-app.com beside the setup in its downloads folder, website ticked";
+    const std::string folder = "C:\\lumora-downloads", planted = folder + "\\www.lumora-app.com";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(SetupExe().c_str(), (folder + "\\LumoraSetup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(RecorderExe().c_str(), planted.c_str(), FALSE));
+    RecordOpenedThings();
+    setup = remote::Start(folder + "\\LumoraSetup.exe", folder);
+    window = remote::FindTopWindow(setup.id, kTitle, 30000);
+    ASSERT_NE(window, nullptr);
+    WalkToReady();
+    ASSERT_TRUE(InstallToFinishPage());
+    SetTicked(k查看更新内容, false);
+    SetTicked(k查看解决方案, false);
+    SetTicked(k访问官网, true);
+    remote::Click(C(k下一步));
+    exitCode = remote::WaitExit(setup, 20000);
+    EXPECT_EQ(exitCode, 0);
+    const auto opened = OpenedThings(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_NE(lstrcmpiA(opened[0].program.c_str(), planted.c_str()), 0) << "the planted program ran";
+    EXPECT_NE(opened[0].commandLine.find("http://www.lumora-app.com/"), std::string::npos) << opened[0].commandLine;
+    const std::string& line = opened[0].commandLine;
+    const std::string address = line.substr(std::min(line.find("http"), line.size()));
+    said = "(finish page; the browser was given " + address.substr(0, address.find('"')) +
+           ", the planted program did not run)";
+}
+
+// The destination folder the setup makes holds programs that an administrator runs later: it
+// is protected as the folder for programs is, whatever its parent allows. One that exists
+// already keeps its own access list.
+TEST_F(Fault, DestinationMadeOnADriveRoot) {
+    fault = "destination that the setup makes on a drive root (C:\\Lumora)";
+    Into("C:\\Lumora");
+    const std::string rootList = test::AccessList("C:\\");
+    StartSetup();
+    WalkToReady();
+    InstallToTheEnd();
+    EXPECT_EQ(said, "(finish page)");
+    EXPECT_EQ(test::GrantedToOthers(D) & ~static_cast<DWORD>(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u);
+    EXPECT_NE(test::AccessList(D), rootList) << "not the drive root's list";
+    note = "access list as the system reports it: " + test::AccessList(D) + " (the drive root's: " + rootList + ")";
+}
+
+TEST_F(Fault, DestinationThatExists) {
+    fault = "destination folder that exists already (C:\\Apps\\Lumora)";
+    IntoExistingFolder({});
+    const std::string before = test::AccessList(D);
+    StartSetup();
+    WalkToReady();
+    InstallToTheEnd();
+    EXPECT_EQ(said, "(finish page)");
+    EXPECT_EQ(test::AccessList(D), before);
+    note = "its own access list kept: " + before;
 }
 
 }  // namespace

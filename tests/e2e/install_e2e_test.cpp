@@ -3,6 +3,8 @@
 // against the carried product; its failures; leaving during the install; the finish page.
 #include "tests/e2e/install_fixture.h"
 
+#include <memory>
+
 namespace {
 
 using namespace e2e;
@@ -61,18 +63,31 @@ TEST_F(SetupInstall, FinishDefaultTicks) {
     EXPECT_TRUE(ProcessesNamed("Lumora.exe").empty()) << "the product is not started";
 }
 
-TEST_F(SetupInstall, FinishAllFour) {
-    ToFinishPage(true, true, true, true);
-    remote::Click(C(k下一步));
-    EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
-    const auto opened = OpenedThings(3);
-    ASSERT_EQ(opened.size(), 3u);
-    EXPECT_NE(opened[0].commandLine.find("更新日志.log"), std::string::npos);
-    EXPECT_NE(opened[1].commandLine.find("常见问题解答.txt"), std::string::npos);
-    EXPECT_NE(opened[2].commandLine.find("www.lumora-app.com"), std::string::npos) << opened[2].commandLine;
-    for (const Opened& o : opened) EXPECT_TRUE(o.productRunning) << "the product was started first";
-    EXPECT_EQ(ProcessesNamed("Lumora.exe").size(), 1u);
-}
+// The product in its own folder and all four in their order, by either route: through the
+// desktop's shell when the session has a shell window, else started by the setup itself.
+class FinishRoute : public SetupInstall {
+protected:
+    void AllFourBy(bool desktopShell) {
+        std::unique_ptr<ShellWindow> shell = desktopShell ? std::make_unique<ShellWindow>() : nullptr;
+        ToFinishPage(true, true, true, true);
+        remote::Click(C(k下一步));
+        EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
+        const auto opened = OpenedThings(3);
+        ASSERT_EQ(opened.size(), 3u);
+        EXPECT_NE(opened[0].commandLine.find("更新日志.log"), std::string::npos);
+        EXPECT_NE(opened[1].commandLine.find("常见问题解答.txt"), std::string::npos);
+        EXPECT_NE(opened[2].commandLine.find("http://www.lumora-app.com/"), std::string::npos) << opened[2].commandLine;
+        for (const Opened& o : opened) EXPECT_TRUE(o.productRunning) << "the product was started first";
+        std::vector<DWORD> products;
+        ASSERT_TRUE(Eventually([&] { return (products = ProcessesNamed("Lumora.exe")).size() == 1; }));
+        const Parent parent = ParentOf(products[0]);
+        if (desktopShell) EXPECT_EQ(parent.name, "explorer.exe");
+        else EXPECT_EQ(parent.id, setup.id) << "started by the setup";
+        EXPECT_EQ(lstrcmpiA(CurrentFolderOf(products[0]).c_str(), D.c_str()), 0) << CurrentFolderOf(products[0]);
+    }
+};
+TEST_F(FinishRoute, FinishAllFour) { AllFourBy(false); }
+TEST_F(FinishRoute, FinishAllFourThroughTheDesktopShell) { AllFourBy(true); }
 
 TEST_F(SetupInstall, FinishNone) {
     ToFinishPage(false, false, false, false);

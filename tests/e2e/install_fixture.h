@@ -8,6 +8,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <functional>
@@ -124,6 +125,77 @@ inline std::vector<DWORD> ProcessesNamed(const char* name) {
     CloseHandle(snapshot);
     return ids;
 }
+
+// The process that started this one: its id, and its file name while it runs.
+struct Parent {
+    DWORD id = 0;
+    std::string name;
+};
+inline Parent ParentOf(DWORD processId) {
+    Parent parent;
+    std::map<DWORD, std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        names[entry.th32ProcessID] = entry.szExeFile;
+        if (entry.th32ProcessID == processId) parent.id = entry.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    if (names.count(parent.id)) parent.name = names[parent.id];
+    return parent;
+}
+
+// The current folder of another (32-bit) process, read from its process parameters.
+inline std::string CurrentFolderOf(DWORD processId) {
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!p || !query) return {};
+    PROCESS_BASIC_INFORMATION basic{};
+    DWORD parameters = 0;
+    struct {
+        USHORT length, capacity;
+        DWORD buffer;
+    } folder{};
+    std::wstring wide;
+    // The parameters' address lies at 0x10 of the process block; the current folder's path
+    // at 0x24 of the parameters.
+    if (query(p, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ReadProcessMemory(p, static_cast<char*>(static_cast<void*>(basic.PebBaseAddress)) + 0x10, &parameters,
+                          sizeof parameters, nullptr) &&
+        ReadProcessMemory(p, reinterpret_cast<void*>(parameters + 0x24), &folder, sizeof folder, nullptr)) {
+        wide.resize(folder.length / 2);
+        if (!ReadProcessMemory(p, reinterpret_cast<void*>(folder.buffer), wide.data(), folder.length, nullptr)) wide.clear();
+    }
+    CloseHandle(p);
+    std::string path(wide.size() * 2 + 1, '\0');
+    path.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                                             path.data(), static_cast<int>(path.size()), nullptr,
+                                                             nullptr)));
+    if (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+// While it lives, the session has a shell window, as a signed-in user's desktop has: the
+// setup then asks the desktop's shell to start what the finish page offers.
+class ShellWindow {
+public:
+    ShellWindow() {
+        using Set = BOOL(WINAPI*)(HWND);
+        const auto set = reinterpret_cast<Set>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow")));
+        window_ = CreateWindowExA(0, "STATIC", "shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_TRUE(set && window_ && set(window_) && GetShellWindow() == window_);
+    }
+    ~ShellWindow() { DestroyWindow(window_); }
+    ShellWindow(const ShellWindow&) = delete;
+    ShellWindow& operator=(const ShellWindow&) = delete;
+
+private:
+    HWND window_ = nullptr;
+};
 
 inline std::string ImagePath(DWORD processId) {
     HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
