@@ -23,7 +23,7 @@ struct ControlRef {
 // Integer, boolean or text, by property.
 using PropertyValue = std::variant<std::int32_t, bool, Text>;
 
-// The conversions the typed reads use: a boolean reads as 0 or 1, a number as "not 0",
+// The conversions of a read value (wizard::Controls has the typed reads that use them): a boolean reads as 0 or 1, a number as "not 0",
 // anything else as 0, false or the empty text.
 std::int32_t AsInt(const PropertyValue& value);
 bool AsBool(const PropertyValue& value);
@@ -36,11 +36,6 @@ public:
     virtual void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) = 0;
     // False once the window has been closed: its controls are gone.
     virtual bool IsOpen() const = 0;
-
-    // Typed forms of ReadProperty.
-    bool ReadBool(ControlRef ref, ControlProperty property) { return AsBool(ReadProperty(ref, property)); }
-    std::int32_t ReadInt(ControlRef ref, ControlProperty property) { return AsInt(ReadProperty(ref, property)); }
-    Text ReadText(ControlRef ref, ControlProperty property) { return AsText(ReadProperty(ref, property)); }
 };
 
 // What the window raises.

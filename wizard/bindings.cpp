@@ -1,7 +1,7 @@
 #include "wizard/bindings.h"
 
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 

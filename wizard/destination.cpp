@@ -1,6 +1,6 @@
 // The destination page: the proposed folder, the folder dialog and the space line.
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 namespace {

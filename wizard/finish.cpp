@@ -1,6 +1,6 @@
 // The finish page: what its ticked boxes ask for, each on its own, in this order.
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 namespace {

@@ -3,7 +3,7 @@
 // finish page; when the main program could not be written, a message ends the setup instead.
 #include "wizard/control_writes.h"
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 namespace {

@@ -2,7 +2,7 @@
 // rows of data: what each one writes, and what it runs besides.
 #include "wizard/control_writes.h"
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 namespace {

@@ -1,6 +1,6 @@
 // The window's created event: the welcome layout, the space line, and a running product.
 #include "wizard/handlers.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace wizard {
 namespace {

@@ -6,7 +6,7 @@
 #include "host/wizard_window.h"
 #include "payload/catalog.h"
 #include "wizard/bindings.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace test {
 

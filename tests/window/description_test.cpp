@@ -9,7 +9,7 @@
 #include "host/image_decode.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/licence.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 namespace {
 

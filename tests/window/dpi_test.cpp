@@ -45,10 +45,10 @@ TEST_F(ScaledDisplay, RectanglesGrowWhileTheModelKeepsItsNumbers) {
         EXPECT_EQ(r.top, Scaled(c.top));
         EXPECT_EQ(r.right - r.left, Scaled(c.width));
         EXPECT_EQ(r.bottom - r.top, Scaled(c.height));
-        EXPECT_EQ(live.window.ReadInt(Ref(c.id), ControlProperty::Left), c.left);
-        EXPECT_EQ(live.window.ReadInt(Ref(c.id), ControlProperty::Top), c.top);
-        EXPECT_EQ(live.window.ReadInt(Ref(c.id), ControlProperty::Width), c.width);
-        EXPECT_EQ(live.window.ReadInt(Ref(c.id), ControlProperty::Height), c.height);
+        EXPECT_EQ(host::AsInt(live.window.ReadProperty(Ref(c.id), ControlProperty::Left)), c.left);
+        EXPECT_EQ(host::AsInt(live.window.ReadProperty(Ref(c.id), ControlProperty::Top)), c.top);
+        EXPECT_EQ(host::AsInt(live.window.ReadProperty(Ref(c.id), ControlProperty::Width)), c.width);
+        EXPECT_EQ(host::AsInt(live.window.ReadProperty(Ref(c.id), ControlProperty::Height)), c.height);
     }
 }
 
@@ -62,13 +62,13 @@ TEST_F(ScaledDisplay, WritesAreInTheModelsPixels) {
     GetWindowRect(live.window.Handle(), &outer);
     EXPECT_EQ(outer.right - outer.left, Scaled(500));
     EXPECT_EQ(outer.bottom - outer.top, Scaled(360));
-    EXPECT_EQ(live.window.ReadInt(window, ControlProperty::Width), 500);
-    EXPECT_EQ(live.window.ReadInt(window, ControlProperty::Height), 360);
+    EXPECT_EQ(host::AsInt(live.window.ReadProperty(window, ControlProperty::Width)), 500);
+    EXPECT_EQ(host::AsInt(live.window.ReadProperty(window, ControlProperty::Height)), 360);
 
     // Odd numbers come back as written.
     for (int left : {0, 1, 17, 127, -33, 20001}) {
         live.window.WriteProperty(panel, ControlProperty::Left, left);
-        EXPECT_EQ(live.window.ReadInt(panel, ControlProperty::Left), left);
+        EXPECT_EQ(host::AsInt(live.window.ReadProperty(panel, ControlProperty::Left)), left);
         RECT r{};
         GetWindowRect(live.window.ControlHandle(expected::kPanel), &r);
         MapWindowPoints(HWND_DESKTOP, live.window.Handle(), reinterpret_cast<POINT*>(&r), 2);

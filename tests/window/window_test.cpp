@@ -12,7 +12,7 @@
 #include "host/message_loop.h"
 #include "host/win32_host.h"
 #include "tests/common/expected_controls.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 #include "tests/common/live_wizard.h"
 
 namespace {
@@ -174,9 +174,9 @@ TEST_F(WindowTest, FirstScreenIsMadeFirstAndTheRestTakesItsPlaceAndState) {
     write(expected::k进度条, ControlProperty::Position, 40);
     write(expected::k取消, ControlProperty::Disabled, true);
     write(expected::kPages, ControlProperty::CurrentPage, 1);
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k取消), ControlProperty::Disabled));
-    EXPECT_FALSE(w->ReadBool(Ref(expected::k释放文本), ControlProperty::Checked));
-    EXPECT_EQ(w->ReadInt(Ref(expected::kPages), ControlProperty::CurrentPage), 1);
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k取消), ControlProperty::Disabled)));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(Ref(expected::k释放文本), ControlProperty::Checked)));
+    EXPECT_EQ(host::AsInt(w->ReadProperty(Ref(expected::kPages), ControlProperty::CurrentPage)), 1);
     w->Show();
 
     const std::set<std::uint32_t> first = ControlsMade(w->Handle());
@@ -211,7 +211,7 @@ TEST_F(WindowTest, AfterShowingAnyPropertyCallMakesTheWholeWindow) {
     // A handler that runs before the loop has made the rest (a click sent from outside is
     // handled before posted work) finds every control there: the licence, under the panel, is
     // shown on its page.
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k许可协议), ControlProperty::Visible));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k许可协议), ControlProperty::Visible)));
     EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
 }
 
@@ -250,7 +250,7 @@ TEST_F(WindowTest, KindsAreRealControlsWithTheirStyles) {
     EXPECT_EQ(TextOf(w->Handle()), "安装向导-Lumora");
     // The licence box holds the whole licence, given to it once the loop runs: the first
     // screen does not need it laid out.
-    EXPECT_EQ(w->ReadText(Ref(expected::k许可协议), ControlProperty::Text).size(), 5289u);
+    EXPECT_EQ(host::AsText(w->ReadProperty(Ref(expected::k许可协议), ControlProperty::Text)).size(), 5289u);
     Pump();
     EXPECT_EQ(GetWindowTextLengthA(H(expected::k许可协议)), 5289);
 }
@@ -272,58 +272,58 @@ TEST_F(WindowTest, WindowIsCentredAtItsOuterSize) {
     GetWindowRect(w->Handle(), &r);
     EXPECT_EQ(r.right - r.left, 500);
     EXPECT_EQ(r.bottom - r.top, 360);
-    EXPECT_EQ(w->ReadInt(Ref(expected::kWindow), ControlProperty::Width), 500);
-    EXPECT_EQ(w->ReadInt(Ref(expected::kWindow), ControlProperty::Height), 360);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(Ref(expected::kWindow), ControlProperty::Width)), 500);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(Ref(expected::kWindow), ControlProperty::Height)), 360);
 }
 
 TEST_F(WindowTest, CoordinatesAndSizesClampAt32627) {
     const ControlRef panel = Ref(expected::kPanel);
     w->WriteProperty(panel, ControlProperty::Left, 40000);
-    EXPECT_EQ(w->ReadInt(panel, ControlProperty::Left), 32627);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(panel, ControlProperty::Left)), 32627);
     w->WriteProperty(panel, ControlProperty::Left, -40000);
-    EXPECT_EQ(w->ReadInt(panel, ControlProperty::Left), -32627);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(panel, ControlProperty::Left)), -32627);
     w->WriteProperty(panel, ControlProperty::Left, 0);
-    EXPECT_EQ(w->ReadInt(panel, ControlProperty::Left), 0);
-    EXPECT_EQ(w->ReadInt(panel, ControlProperty::Top), 0) << "the other coordinate kept";
-    EXPECT_EQ(w->ReadInt(panel, ControlProperty::Width), 500) << "the size kept";
+    EXPECT_EQ(host::AsInt(w->ReadProperty(panel, ControlProperty::Left)), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(panel, ControlProperty::Top)), 0) << "the other coordinate kept";
+    EXPECT_EQ(host::AsInt(w->ReadProperty(panel, ControlProperty::Width)), 500) << "the size kept";
 
     const ControlRef label = Ref(expected::k标签_版本);
     w->WriteProperty(label, ControlProperty::Top, 32700);
-    EXPECT_EQ(w->ReadInt(label, ControlProperty::Top), 32627);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(label, ControlProperty::Top)), 32627);
     w->WriteProperty(label, ControlProperty::Width, 40000);
-    EXPECT_EQ(w->ReadInt(label, ControlProperty::Width), 32627);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(label, ControlProperty::Width)), 32627);
     w->WriteProperty(label, ControlProperty::Height, -1);
-    EXPECT_EQ(w->ReadInt(label, ControlProperty::Height), 0);
-    EXPECT_EQ(w->ReadInt(label, ControlProperty::Width), 32627) << "the other dimension kept";
+    EXPECT_EQ(host::AsInt(w->ReadProperty(label, ControlProperty::Height)), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(label, ControlProperty::Width)), 32627) << "the other dimension kept";
 }
 
 TEST_F(WindowTest, ProgressPositionStoresUpTo32767AndShowsWithinItsRange) {
     const ControlRef bar = Ref(expected::k进度条);
     HWND h = H(expected::k进度条);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Position), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Position)), 0);
     w->WriteProperty(bar, ControlProperty::Position, 150);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Position), 150);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Position)), 150);
     EXPECT_EQ(SendMessageA(h, PBM_GETPOS, 0, 0), 100) << "a full bar";
     w->WriteProperty(bar, ControlProperty::Position, 40000);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Position), 32767);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Position)), 32767);
     w->WriteProperty(bar, ControlProperty::Position, -5);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Position), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Position)), 0);
     EXPECT_EQ(SendMessageA(h, PBM_GETPOS, 0, 0), 0);
     w->WriteProperty(bar, ControlProperty::Position, 61);
     EXPECT_EQ(SendMessageA(h, PBM_GETPOS, 0, 0), 61);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Minimum), 0);
-    EXPECT_EQ(w->ReadInt(bar, ControlProperty::Maximum), 100);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Minimum)), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(bar, ControlProperty::Maximum)), 100);
 }
 
 TEST_F(WindowTest, PageSwitchClampsAndKeepsAHandlersHiddenMemberHidden) {
     const ControlRef pages = Ref(expected::kPages);
-    EXPECT_EQ(w->ReadInt(pages, ControlProperty::CurrentPage), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(pages, ControlProperty::CurrentPage)), 0);
     w->WriteProperty(pages, ControlProperty::CurrentPage, 7);
-    EXPECT_EQ(w->ReadInt(pages, ControlProperty::CurrentPage), 3);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(pages, ControlProperty::CurrentPage)), 3);
     EXPECT_TRUE(StyleVisible(expected::k进度条));
     EXPECT_FALSE(StyleVisible(expected::k接受));
     w->WriteProperty(pages, ControlProperty::CurrentPage, -1);
-    EXPECT_EQ(w->ReadInt(pages, ControlProperty::CurrentPage), 0);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(pages, ControlProperty::CurrentPage)), 0);
     EXPECT_TRUE(StyleVisible(expected::k接受));
     EXPECT_FALSE(StyleVisible(expected::k进度条));
 
@@ -348,82 +348,82 @@ TEST_F(WindowTest, PageSwitchClampsAndKeepsAHandlersHiddenMemberHidden) {
     // Writing the current page again changes nothing.
     w->WriteProperty(pages, ControlProperty::CurrentPage, 1);
     EXPECT_TRUE(StyleVisible(expected::k释放文本));
-    EXPECT_EQ(w->ReadInt(pages, ControlProperty::CurrentPage), 1);
+    EXPECT_EQ(host::AsInt(w->ReadProperty(pages, ControlProperty::CurrentPage)), 1);
 }
 
 TEST_F(WindowTest, VisibleReadsFollowTheContainers) {
     w->Show();
     Pump();
     // The banner's members carry the visible flag but their container is hidden.
-    EXPECT_FALSE(w->ReadBool(Ref(expected::k主标题), ControlProperty::Visible));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(Ref(expected::k主标题), ControlProperty::Visible)));
     w->WriteProperty(Ref(expected::kBanner), ControlProperty::Visible, true);
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k主标题), ControlProperty::Visible));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k主标题), ControlProperty::Visible)));
     // A finish check box shown on a hidden panel is not seen.
     w->WriteProperty(Ref(expected::k选择框_运行), ControlProperty::Visible, true);
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k选择框_运行), ControlProperty::Visible));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k选择框_运行), ControlProperty::Visible)));
     w->WriteProperty(Ref(expected::kPanel), ControlProperty::Visible, false);
-    EXPECT_FALSE(w->ReadBool(Ref(expected::k选择框_运行), ControlProperty::Visible));
-    EXPECT_FALSE(w->ReadBool(Ref(expected::kPanel), ControlProperty::Visible));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(Ref(expected::k选择框_运行), ControlProperty::Visible)));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(Ref(expected::kPanel), ControlProperty::Visible)));
     // Members of a page that is not current read false.
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k接受), ControlProperty::Visible));
-    EXPECT_FALSE(w->ReadBool(Ref(expected::k进度条), ControlProperty::Visible));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k接受), ControlProperty::Visible)));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(Ref(expected::k进度条), ControlProperty::Visible)));
 }
 
 TEST_F(WindowTest, DisabledWriteAndRead) {
     const ControlRef next = Ref(expected::k下一步);
-    EXPECT_FALSE(w->ReadBool(next, ControlProperty::Disabled));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(next, ControlProperty::Disabled)));
     w->WriteProperty(next, ControlProperty::Disabled, true);
-    EXPECT_TRUE(w->ReadBool(next, ControlProperty::Disabled));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(next, ControlProperty::Disabled)));
     EXPECT_FALSE(IsWindowEnabled(H(expected::k下一步)));
     w->WriteProperty(next, ControlProperty::Disabled, false);
     EXPECT_TRUE(IsWindowEnabled(H(expected::k下一步)));
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k安装主程序), ControlProperty::Disabled));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k安装主程序), ControlProperty::Disabled)));
 }
 
 TEST_F(WindowTest, CaptionsReadTheLastTextWritten) {
     const ControlRef next = Ref(expected::k下一步);
-    EXPECT_EQ(w->ReadText(next, ControlProperty::Caption), "下一步(N) >");
+    EXPECT_EQ(host::AsText(w->ReadProperty(next, ControlProperty::Caption)), "下一步(N) >");
     w->WriteProperty(next, ControlProperty::Caption, std::string("完成(I)"));
-    EXPECT_EQ(w->ReadText(next, ControlProperty::Caption), "完成(I)");
+    EXPECT_EQ(host::AsText(w->ReadProperty(next, ControlProperty::Caption)), "完成(I)");
     EXPECT_EQ(TextOf(H(expected::k下一步)), "完成(I)");
     const ControlRef title = Ref(expected::k主标题);
     w->WriteProperty(title, ControlProperty::Caption, std::string("选择目标位置"));
-    EXPECT_EQ(w->ReadText(title, ControlProperty::Caption), "选择目标位置");
+    EXPECT_EQ(host::AsText(w->ReadProperty(title, ControlProperty::Caption)), "选择目标位置");
     EXPECT_EQ(TextOf(H(expected::k主标题)), "选择目标位置");
 }
 
 TEST_F(WindowTest, TextReadsWhatTheBoxHoldsNow) {
     const ControlRef path = Ref(expected::k路径);
-    EXPECT_EQ(w->ReadText(path, ControlProperty::Text), "");
+    EXPECT_EQ(host::AsText(w->ReadProperty(path, ControlProperty::Text)), "");
     w->WriteProperty(path, ControlProperty::Text, std::string("C:\\Program Files\\Lumora"));
-    EXPECT_EQ(w->ReadText(path, ControlProperty::Text), "C:\\Program Files\\Lumora");
+    EXPECT_EQ(host::AsText(w->ReadProperty(path, ControlProperty::Text)), "C:\\Program Files\\Lumora");
     // The user cannot type into it...
     HWND h = H(expected::k路径);
     SendMessageA(h, WM_CHAR, 'x', 0);
-    EXPECT_EQ(w->ReadText(path, ControlProperty::Text), "C:\\Program Files\\Lumora");
+    EXPECT_EQ(host::AsText(w->ReadProperty(path, ControlProperty::Text)), "C:\\Program Files\\Lumora");
     // ...but whatever the box holds is what a read gives.
     SendMessageA(h, EM_SETREADONLY, FALSE, 0);
     SendMessageA(h, EM_SETSEL, 0, -1);
     for (char c : std::string("D:\\x")) SendMessageA(h, WM_CHAR, static_cast<WPARAM>(c), 0);
-    EXPECT_EQ(w->ReadText(path, ControlProperty::Text), "D:\\x");
+    EXPECT_EQ(host::AsText(w->ReadProperty(path, ControlProperty::Text)), "D:\\x");
     // A long text is read whole.
     const std::string longPath = "C:\\" + std::string(1000, 'a');
     w->WriteProperty(path, ControlProperty::Text, longPath);
-    EXPECT_EQ(w->ReadText(path, ControlProperty::Text), longPath);
+    EXPECT_EQ(host::AsText(w->ReadProperty(path, ControlProperty::Text)), longPath);
 }
 
 TEST_F(WindowTest, RadioButtonsSelectOneAndRaiseEveryClick) {
     const ControlRef accept = Ref(expected::k接受), decline = Ref(expected::k不接受);
-    EXPECT_FALSE(w->ReadBool(accept, ControlProperty::Checked));
-    EXPECT_TRUE(w->ReadBool(decline, ControlProperty::Checked));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(accept, ControlProperty::Checked)));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(decline, ControlProperty::Checked)));
     SendMessageA(H(expected::k接受), BM_CLICK, 0, 0);
-    EXPECT_TRUE(w->ReadBool(accept, ControlProperty::Checked));
-    EXPECT_FALSE(w->ReadBool(decline, ControlProperty::Checked));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(accept, ControlProperty::Checked)));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(decline, ControlProperty::Checked)));
     SendMessageA(H(expected::k接受), BM_CLICK, 0, 0);  // already selected
-    EXPECT_TRUE(w->ReadBool(accept, ControlProperty::Checked));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(accept, ControlProperty::Checked)));
     SendMessageA(H(expected::k不接受), BM_CLICK, 0, 0);
-    EXPECT_FALSE(w->ReadBool(accept, ControlProperty::Checked));
-    EXPECT_TRUE(w->ReadBool(decline, ControlProperty::Checked));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(accept, ControlProperty::Checked)));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(decline, ControlProperty::Checked)));
     const std::vector<std::uint32_t> want{expected::k接受, expected::k接受, expected::k不接受};
     EXPECT_EQ(g_recorded.clicks, want);
 }
@@ -431,13 +431,13 @@ TEST_F(WindowTest, RadioButtonsSelectOneAndRaiseEveryClick) {
 TEST_F(WindowTest, CheckBoxesToggleAndOnlyBoundOnesRaise) {
     w->WriteProperty(Ref(expected::kPages), ControlProperty::CurrentPage, 1);
     const ControlRef texts = Ref(expected::k释放文本), shortcuts = Ref(expected::k创建快捷方式);
-    EXPECT_TRUE(w->ReadBool(texts, ControlProperty::Checked));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(texts, ControlProperty::Checked)));
     SendMessageA(H(expected::k释放文本), BM_CLICK, 0, 0);
-    EXPECT_FALSE(w->ReadBool(texts, ControlProperty::Checked)) << "toggled before the event";
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(texts, ControlProperty::Checked))) << "toggled before the event";
     SendMessageA(H(expected::k创建快捷方式), BM_CLICK, 0, 0);
-    EXPECT_FALSE(w->ReadBool(shortcuts, ControlProperty::Checked));
+    EXPECT_FALSE(host::AsBool(w->ReadProperty(shortcuts, ControlProperty::Checked)));
     SendMessageA(H(expected::k安装主程序), BM_CLICK, 0, 0);  // disabled: cannot be clicked
-    EXPECT_TRUE(w->ReadBool(Ref(expected::k安装主程序), ControlProperty::Checked));
+    EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k安装主程序), ControlProperty::Checked)));
     const std::vector<std::uint32_t> want{expected::k释放文本};
     EXPECT_EQ(g_recorded.clicks, want);
 }
@@ -466,7 +466,7 @@ TEST(WindowWithoutHandlers, CloseRequestClosesAndClicksDoNothing) {
     ASSERT_TRUE(bare.Build());
     HWND h = bare.window.Handle();
     SendMessageA(bare.window.ControlHandle(expected::k接受), BM_CLICK, 0, 0);
-    EXPECT_TRUE(bare.window.ReadBool(Ref(expected::k接受), ControlProperty::Checked));
+    EXPECT_TRUE(host::AsBool(bare.window.ReadProperty(Ref(expected::k接受), ControlProperty::Checked)));
     SendMessageA(h, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(h));
 }

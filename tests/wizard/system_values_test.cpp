@@ -26,7 +26,7 @@ protected:
         test::LiveWizard live(host, {});
         EXPECT_TRUE(live.Build());
         wizard::ProposeDestination(live.context);
-        return live.window.ReadText({expected::kWindowId, expected::k路径}, host::ControlProperty::Text);
+        return host::AsText(live.window.ReadProperty({expected::kWindowId, expected::k路径}, host::ControlProperty::Text));
     }
     static void SetMachineValue(DWORD type, const void* data, DWORD size) {
         ASSERT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "TarvelPaths", 0, type, static_cast<const BYTE*>(data), size),

@@ -46,7 +46,7 @@ TEST_F(Welcome, LayoutAndSizeWithoutARunningProduct) {
     scripted.processes = {Process(4, "explorer.exe"), Process(8, "LumoraSetup.exe")};
     Create();
     EXPECT_TRUE(scripted.boxes.empty());
-    EXPECT_EQ(live->window.ReadInt({kWindowId, kPanel}, host::ControlProperty::Left), 0);
+    EXPECT_EQ(host::AsInt(live->window.ReadProperty({kWindowId, kPanel}, host::ControlProperty::Left)), 0);
     RECT r{};
     GetWindowRect(live->window.Handle(), &r);
     EXPECT_EQ(r.right - r.left, 500);

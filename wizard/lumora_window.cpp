@@ -1,6 +1,6 @@
 // The wizard window's description. Rows stand in description order, which is also the
 // stacking order among siblings (earlier rows lie above later ones).
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 #include <array>
 

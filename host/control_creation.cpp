@@ -1,0 +1,183 @@
+// Making the controls' windows: which come before the window is shown, in what order, with
+// what style; and showing a page of the page control.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "host/window_geometry.h"
+#include "host/window_internals.h"
+
+namespace host {
+namespace {
+
+bool Encloses(const ControlState& outer, const ControlState& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top &&
+           outer.left + outer.width >= inner.left + inner.width &&
+           outer.top + outer.height >= inner.top + inner.height;
+}
+
+}  // namespace
+
+bool WizardWindow::CreateControl(std::size_t index) {
+    ControlState& s = controls_[index];
+    const ControlDescription& d = *s.description;
+    const char* className = kPaintedClass;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    switch (d.kind) {
+    case ControlKind::EditBox:
+        className = "EDIT";
+        if (d.edit == EditStyle::SingleLine) style |= ES_AUTOHSCROLL;
+        if (d.edit == EditStyle::MultiLineWrap) style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
+        if (d.edit == EditStyle::MultiLineScroll) {
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL;
+        }
+        if (d.readOnly) style |= ES_READONLY;
+        break;
+    case ControlKind::Button:
+        className = "BUTTON";
+        style |= BS_PUSHBUTTON;
+        break;
+    case ControlKind::CheckBox:
+        className = "BUTTON";
+        style |= BS_AUTOCHECKBOX | BS_MULTILINE | BS_VCENTER | BS_LEFT;
+        break;
+    case ControlKind::RadioBox:
+        // Selection within the group is done on the click (OnButtonClicked), so that it
+        // does not depend on the dialog manager's idea of groups.
+        className = "BUTTON";
+        style |= BS_RADIOBUTTON | BS_MULTILINE | BS_VCENTER | BS_LEFT;
+        break;
+    case ControlKind::ProcessBar:
+        className = PROGRESS_CLASSA;
+        if (d.smooth) style |= PBS_SMOOTH;
+        break;
+    default:
+        if (IsContainer(d.kind)) style |= WS_CLIPCHILDREN;
+        break;
+    }
+    if (d.border == kBorderStaticEdge) exStyle |= WS_EX_STATICEDGE;
+    if (d.flags & kFlagTabStop) style |= WS_TABSTOP;
+    if (s.flags & kFlagDisabled) style |= WS_DISABLED;
+    // Members of a page other than the current one stay hidden until their page is shown.
+    if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
+
+    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar ? "" : s.caption.c_str();
+    if (d.kind == ControlKind::Label) text = s.caption.c_str();
+    s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
+                             scale_.ToScreen(s.width), scale_.ToScreen(s.height),
+                             ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    if (!s.hwnd) return false;
+    // Among siblings description order is top-to-bottom order. A new child window lies below
+    // its siblings, which is its place unless a later sibling has its window already: then
+    // it goes below the nearest earlier one that has, or on top.
+    bool laterMade = false;
+    for (std::size_t j = index + 1; j < controls_.size() && !laterMade; ++j) {
+        laterMade = controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd;
+    }
+    if (laterMade) {
+        HWND above = HWND_TOP;
+        for (std::size_t j = index; j-- > 0;) {
+            if (controls_[j].parentIndex == s.parentIndex && controls_[j].hwnd) {
+                above = controls_[j].hwnd;
+                break;
+            }
+        }
+        SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (IsSelfDrawn(d.kind)) SetWindowLongPtrA(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+
+    if (d.font.height != 0) {
+        LOGFONTA base{};
+        GetObjectA(resources_->guiFont, sizeof(base), &base);
+        LOGFONTA lf{};
+        lf.lfHeight = scale_.ToScreen(d.font.height);
+        lf.lfWeight = d.font.weight;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(lf.lfFaceName, base.lfFaceName, LF_FACESIZE);
+        if (HFONT font = CreateFontIndirectA(&lf)) {
+            resources_->ownFonts.push_back(font);
+            resources_->fontOf[d.id] = font;
+        }
+    }
+    SendMessageA(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
+
+    switch (d.kind) {
+    case ControlKind::CheckBox:
+    case ControlKind::RadioBox:
+        SendMessageA(s.hwnd, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ControlKind::ProcessBar:
+        SendMessageA(s.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.minimum), s.maximum);
+        SendMessageA(s.hwnd, PBM_SETPOS,
+                     static_cast<WPARAM>(Clamp(s.position, s.minimum, std::max(s.minimum, s.maximum))), 0);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void WizardWindow::CreateControls(bool firstScreenOnly) {
+    if (!hwnd_ || complete_) return;
+    // Containers before their members, and siblings in description order: each new window then
+    // lands below the siblings made before it, in its place, with nothing to move.
+    std::vector<std::size_t> order;
+    order.reserve(controls_.size());
+    auto addMembersOf = [&](int parent) {
+        for (std::size_t i = 0; i < controls_.size(); ++i) {
+            if (controls_[i].parentIndex == parent) order.push_back(i);
+        }
+    };
+    addMembersOf(-1);
+    for (std::size_t k = 0; k < order.size(); ++k) addMembersOf(static_cast<int>(order[k]));
+    for (std::size_t i : order) {
+        ControlState& s = controls_[i];
+        if (s.hwnd) continue;
+        if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
+        if (firstScreenOnly && !SeenOnFirstScreen(i)) continue;
+        if (!CreateControl(i)) return;
+    }
+    complete_ = !firstScreenOnly;
+}
+
+bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {
+    const ControlState& s = controls_[index];
+    if (!(s.flags & kFlagVisible) || IsPageMemberOnOtherPage(s)) return false;
+    // Under a shown container sibling that encloses it (earlier rows lie above), it cannot be seen.
+    for (std::size_t j = 0; j < index; ++j) {
+        const ControlState& above = controls_[j];
+        if (above.parentIndex == s.parentIndex && IsContainer(above.kind) && (above.flags & kFlagVisible) &&
+            !IsPageMemberOnOtherPage(above) && Encloses(above, s)) {
+            return false;
+        }
+    }
+    return s.parentIndex < 0 || SeenOnFirstScreen(static_cast<std::size_t>(s.parentIndex));
+}
+
+void WizardWindow::ShowPage(ControlState& pageControl, int page) {
+    const int pages = static_cast<int>(pageControl.description->pages.size());
+    pageControl.currentPage = Clamp(page, 0, std::max(pages - 1, 0));
+    // Before its window is made, its members (made after it) are made on that page.
+    if (!pageControl.hwnd) return;
+    const int self = pageControl.descriptionIndex;
+    for (ControlState& member : controls_) {
+        if (member.parentIndex != self || member.pageOf < 0) continue;
+        if (member.pageOf != pageControl.currentPage) {
+            if (GetWindowLongA(member.hwnd, GWL_STYLE) & WS_VISIBLE) {
+                RECT area = RectInParent(member.hwnd);
+                ShowWindow(member.hwnd, SW_HIDE);
+                InvalidateRect(pageControl.hwnd, &area, TRUE);
+            }
+        }
+    }
+    for (ControlState& member : controls_) {
+        if (member.parentIndex != self || member.pageOf != pageControl.currentPage) continue;
+        if (member.flags & kFlagVisible) ShowWindow(member.hwnd, SW_SHOWNA);
+    }
+}
+
+}  // namespace host

@@ -1,0 +1,69 @@
+#pragma once
+// What the rooms of the window layer share and nobody else needs: the window classes, the
+// kinds of control, and the GDI objects the window owns.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "host/wizard_window.h"
+
+namespace host {
+
+inline constexpr char kWindowClass[] = "LumoraWizardWindow";
+inline constexpr char kPaintedClass[] = "LumoraPaintedControl";
+inline constexpr UINT kCompleteWindow = WM_APP + 1;  // posted by Build, handled once the loop runs
+
+inline COLORREF ToColorRef(std::uint32_t colour) {
+    return colour == kSystemColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);
+}
+
+// Kinds that hold other controls.
+inline bool IsContainer(ControlKind kind) {
+    return kind == ControlKind::ShapeBox || kind == ControlKind::PicBox || kind == ControlKind::Tab;
+}
+
+// Kinds the window draws itself rather than a standard control.
+inline bool IsSelfDrawn(ControlKind kind) { return IsContainer(kind) || kind == ControlKind::Label; }
+
+inline bool CanTakeFocus(ControlKind kind) {
+    return kind == ControlKind::EditBox || kind == ControlKind::Button ||
+           kind == ControlKind::CheckBox || kind == ControlKind::RadioBox;
+}
+
+// The window whose keys the message loop hands to PreTranslate: set by Build, cleared when
+// that window goes.
+void AttachKeyboard(WizardWindow* window);
+void DetachKeyboard(WizardWindow* window);
+
+// GDI objects the window owns: fonts, brushes and the decoded pictures.
+struct WizardWindow::Resources {
+    HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    std::vector<HFONT> ownFonts;
+    std::map<std::uint32_t, HFONT> fontOf;  // control id -> font of its own
+    HBRUSH buttonFace = GetSysColorBrush(COLOR_BTNFACE);
+    std::map<std::uint32_t, HBRUSH> brushes;  // colour -> brush
+    struct Picture {
+        HBITMAP bitmap = nullptr;
+        HICON icon = nullptr;
+        int width = 0, height = 0;
+    };
+    std::map<std::uint32_t, Picture> pictures;  // control id -> decoded picture
+
+    ~Resources() {
+        for (HFONT f : ownFonts) DeleteObject(f);
+        for (auto& [colour, brush] : brushes) DeleteObject(brush);
+        for (auto& [id, p] : pictures) {
+            if (p.bitmap) DeleteObject(p.bitmap);
+            if (p.icon) DestroyIcon(p.icon);
+        }
+    }
+
+    HFONT FontFor(std::uint32_t id) const {
+        auto it = fontOf.find(id);
+        return it == fontOf.end() ? guiFont : it->second;
+    }
+};
+
+}  // namespace host

@@ -1,0 +1,139 @@
+// The window procedures: clicks, colours, closing, the session's end, and the messages of
+// the controls the window draws itself.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "host/window_internals.h"
+
+namespace host {
+
+void WizardWindow::OnButtonClicked(HWND child) {
+    CompleteControls();  // the handlers and the radio group find every control made
+    ControlState* s = FindByHandle(child);
+    if (!s) return;
+    if (!IsWindowEnabled(child)) {
+        // Only a message sent by another program can click a disabled box: undo the
+        // toggle, so that it keeps its state whatever is clicked.
+        if (s->kind == ControlKind::CheckBox) {
+            const bool on = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            SendMessageA(child, BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
+        }
+        return;
+    }
+    if (s->kind == ControlKind::RadioBox) {
+        // Select it and clear its sibling radio buttons; the event follows either way.
+        for (ControlState& other : controls_) {
+            if (other.kind == ControlKind::RadioBox && other.parentIndex == s->parentIndex) {
+                SendMessageA(other.hwnd, BM_SETCHECK, &other == s ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+        }
+    }
+    if (events_) events_->Clicked(s->id);
+}
+
+bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_COMMAND:
+        // LOWORD(wParam) holds only 16 bits of the id; the control itself is in lParam.
+        if (lParam && HIWORD(wParam) == BN_CLICKED) {
+            OnButtonClicked(reinterpret_cast<HWND>(lParam));
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+        ControlState* child = FindByHandle(reinterpret_cast<HWND>(lParam));
+        if (!child) return false;
+        const std::uint32_t colour = child->description->background;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, ToColorRef(colour));
+        result = reinterpret_cast<LRESULT>(BackgroundBrush(colour));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnCommonMessage(msg, wParam, lParam, result)) return result;
+    switch (msg) {
+    case WM_CLOSE:
+        if (!events_ || events_->CloseQuery()) DestroyWindow(hwnd);
+        return 0;
+    case WM_QUERYENDSESSION: {
+        // Log-off and shut-down are not a close request: no question holds them up, only
+        // work that must not be cut off, with its reason shown by the system.
+        const Text reason = events_ ? events_->SessionEndQuery() : Text();
+        if (reason.empty()) {
+            ShutdownBlockReasonDestroy(hwnd);
+            return TRUE;
+        }
+        const int length = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(std::max(length, 1)), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, wide.data(), length);
+        ShutdownBlockReasonCreate(hwnd, wide.c_str());
+        return FALSE;
+    }
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it when the window was left.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
+                   IsWindowEnabled(lastFocus_)) {
+            SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        if (quitOnDestroy_) PostQuitMessage(0);
+        break;
+    case kCompleteWindow:
+        CompleteControls();
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        window_.hwnd = nullptr;
+        for (ControlState& s : controls_) s.hwnd = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// No exception may leave a window procedure.
+LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<WizardWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self) return self->OnWindowMessage(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        HWND top = GetAncestor(hwnd, GA_ROOT);
+        auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrA(top, GWLP_USERDATA)) : nullptr;
+        if (state && self) return self->OnControlMessage(*state, msg, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace host
