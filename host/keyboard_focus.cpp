@@ -27,7 +27,7 @@ void DetachKeyboard(WizardWindow* window) {
     SetPreTranslateHook(nullptr);
 }
 
-HWND WizardWindow::NextTabStop(HWND focused, bool backwards) const {
+std::vector<const ControlState*> WizardWindow::FocusCandidates() const {
     std::vector<const ControlState*> candidates;
     for (const ControlState& s : controls_) {
         if ((s.description->flags & kFlagTabStop) && CanTakeFocus(s.kind) && IsWindowVisible(s.hwnd) &&
@@ -35,7 +35,6 @@ HWND WizardWindow::NextTabStop(HWND focused, bool backwards) const {
             candidates.push_back(&s);
         }
     }
-    if (candidates.empty()) return nullptr;
     // Ascending tab-order number; among equal numbers the later row comes first.
     std::sort(candidates.begin(), candidates.end(), [](const ControlState* a, const ControlState* b) {
         if (a->description->tabOrder != b->description->tabOrder) {
@@ -43,6 +42,12 @@ HWND WizardWindow::NextTabStop(HWND focused, bool backwards) const {
         }
         return a->descriptionIndex > b->descriptionIndex;
     });
+    return candidates;
+}
+
+HWND WizardWindow::NextTabStop(HWND focused, bool backwards) const {
+    const std::vector<const ControlState*> candidates = FocusCandidates();
+    if (candidates.empty()) return nullptr;
     const auto n = static_cast<std::ptrdiff_t>(candidates.size());
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         if (candidates[static_cast<std::size_t>(i)]->hwnd == focused) {
@@ -53,22 +58,70 @@ HWND WizardWindow::NextTabStop(HWND focused, bool backwards) const {
     return candidates.front()->hwnd;
 }
 
+void WizardWindow::FocusControl(HWND control) {
+    SetFocus(control);
+    // An edit box selects its whole text when reached by the keyboard, as in dialogs.
+    if (const ControlState* s = FindByHandle(control); s && s->kind == ControlKind::EditBox) {
+        SendMessageA(control, EM_SETSEL, 0, -1);
+    }
+}
+
+void WizardWindow::EnsureFocus() {
+    if (!hwnd_ || GetActiveWindow() != hwnd_) return;
+    // A hidden control gives its focus to its parent, which may be a container of ours.
+    const HWND focus = GetFocus();
+    const ControlState* focused = FindByHandle(focus);
+    if (focused && CanTakeFocus(focused->kind) && IsWindowVisible(focus) && IsWindowEnabled(focus)) return;
+    const std::vector<const ControlState*> candidates = FocusCandidates();
+    if (candidates.empty()) return;
+    HWND target = candidates.front()->hwnd;
+    for (const ControlState* s : candidates) {
+        if (s->id == description_.firstFocus) target = s->hwnd;
+    }
+    FocusControl(target);
+}
+
+// As in dialogs: an arrow key on a radio button selects the next one of its group (its
+// siblings, in description order) and clicks it.
+bool WizardWindow::MoveAmongRadioButtons(HWND focused, bool backwards) {
+    const ControlState* current = FindByHandle(focused);
+    if (!current || current->kind != ControlKind::RadioBox) return false;
+    std::vector<const ControlState*> group;
+    for (const ControlState& s : controls_) {
+        if (s.kind == ControlKind::RadioBox && s.parentIndex == current->parentIndex && IsWindowVisible(s.hwnd) &&
+            IsWindowEnabled(s.hwnd)) {
+            group.push_back(&s);
+        }
+    }
+    const auto at = std::find(group.begin(), group.end(), current);
+    if (at == group.end() || group.size() < 2) return true;
+    const std::size_t n = group.size(), i = static_cast<std::size_t>(at - group.begin());
+    const HWND next = group[backwards ? (i + n - 1) % n : (i + 1) % n]->hwnd;
+    SetFocus(next);
+    SendMessageA(next, BM_CLICK, 0, 0);
+    return true;
+}
+
 bool WizardWindow::PreTranslate(MSG& msg) {
     if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+    if (msg.message == WM_KEYDOWN) {
+        switch (msg.wParam) {
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            return MoveAmongRadioButtons(GetFocus(), msg.wParam == VK_LEFT || msg.wParam == VK_UP);
+        default:
+            break;
+        }
+    }
     if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
     if (msg.wParam != VK_TAB) return false;
     if (msg.message == WM_KEYDOWN) {
         HWND focus = GetFocus();
         // Without a focused control of the window, Tab does nothing.
         if (focus && IsChild(hwnd_, focus)) {
-            const bool backwards = GetKeyState(VK_SHIFT) < 0;
-            if (HWND next = NextTabStop(focus, backwards)) {
-                SetFocus(next);
-                // An edit box selects its whole text when reached by Tab, as in dialogs.
-                if (const ControlState* s = FindByHandle(next); s && s->kind == ControlKind::EditBox) {
-                    SendMessageA(next, EM_SETSEL, 0, -1);
-                }
-            }
+            if (HWND next = NextTabStop(focus, GetKeyState(VK_SHIFT) < 0)) FocusControl(next);
         }
     }
     return true;  // the Tab key never reaches a control

@@ -80,6 +80,9 @@ struct WindowDescription {
     int width, height;        // outer size
     std::uint32_t background;
     std::span<const ControlDescription> controls;  // in description order
+    // The control that takes the focus when the window is shown, or activated with none of
+    // its controls focused, if it can then take it; otherwise the first in tab order does.
+    std::uint32_t firstFocus = 0;
 };
 
 }  // namespace host

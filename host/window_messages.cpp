@@ -31,6 +31,8 @@ void WizardWindow::OnButtonClicked(HWND child) {
         }
     }
     if (events_) events_->Clicked(s->id);
+    // The handler may have hidden or disabled the focused control, or shown another step.
+    EnsureFocus();
 }
 
 bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -90,6 +92,10 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
                    IsWindowEnabled(lastFocus_)) {
             SetFocus(lastFocus_);
             return 0;
+        } else {
+            const LRESULT result = DefWindowProcA(hwnd, msg, wParam, lParam);
+            EnsureFocus();
+            return result;
         }
         break;
     case WM_DESTROY:

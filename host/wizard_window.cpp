@@ -140,6 +140,7 @@ void WizardWindow::Show() {
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
     shown_ = true;
+    EnsureFocus();
 }
 
 HWND WizardWindow::ControlHandle(std::uint32_t controlId) {

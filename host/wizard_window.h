@@ -46,8 +46,13 @@ public:
     // when there is no candidate.
     HWND NextTabStop(HWND focused, bool backwards) const;
 
-    // The message-loop pre-translation: Tab moves the focus in the window's own order.
+    // The message-loop pre-translation: Tab moves the focus in the window's own order, the
+    // arrow keys among the radio buttons of a group.
     bool PreTranslate(MSG& msg);
+    // While the window is active and none of its controls has the focus (as when the focused
+    // one was just hidden or disabled), gives it to the description's first-focus control if
+    // that can take it, else to the first candidate in tab order.
+    void EnsureFocus();
 
 private:
     struct Resources;
@@ -64,6 +69,10 @@ private:
     bool SeenOnFirstScreen(std::size_t index) const;
     void ShowPage(ControlState& pageControl, int page);
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
+    // Tab stops that can take the focus now, in tab order.
+    std::vector<const ControlState*> FocusCandidates() const;
+    void FocusControl(HWND control);
+    bool MoveAmongRadioButtons(HWND focused, bool backwards);
     LRESULT OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlMessage(ControlState& state, UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -173,6 +173,8 @@ const host::WindowDescription kWizardWindow{
     .height = 360,
     .background = kWhite,
     .controls = kControls,
+    // The button that goes forward: Space moves on from every step.
+    .firstFocus = 按钮_下一步,
 };
 
 }  // namespace

@@ -123,4 +123,50 @@ TEST_F(SetupInstall, QuotedLaunch) {
     EXPECT_EQ(lstrcmpiA(started.c_str(), (D + "\\Lumora.exe").c_str()), 0) << started;
 }
 
+// A whole installation with Space, Tab and the arrow keys alone: the focus starts on the
+// button that goes forward and comes back to it whenever the focused control goes away.
+TEST_F(SetupInstall, ByKeyboardAlone) {
+    RecordOpenedThings();
+    StartSetup();
+    auto focusIs = [&](std::uint32_t id) { return Eventually([&] { return remote::FocusOf(window) == C(id); }, 5000); };
+    auto tabTo = [&](std::uint32_t id) {
+        for (int i = 0; i < 8 && remote::FocusOf(window) != C(id); ++i) {
+            const HWND before = remote::FocusOf(window);
+            remote::PressKey(window, VK_TAB);
+            Eventually([&] { return remote::FocusOf(window) != before; }, 2000);
+        }
+        return remote::FocusOf(window) == C(id);
+    };
+    ASSERT_TRUE(focusIs(k下一步)) << "the focus starts on Next";
+    remote::PressKey(window, VK_RETURN);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(C(kPanel))) << "Enter does nothing: still the welcome step";
+    remote::PressKey(window, VK_SPACE);
+    ASSERT_TRUE(Eventually([&] { return TextOf(k主标题) == "许可协议"; }));
+    ASSERT_TRUE(tabTo(k不接受));
+    remote::PressKey(window, VK_DOWN);  // the other radio button of the group: accept
+    ASSERT_TRUE(Eventually([&] { return IsWindowEnabled(C(k下一步)) != FALSE; }));
+    EXPECT_TRUE(Ticked(k接受));
+    ASSERT_TRUE(tabTo(k下一步));
+    remote::PressKey(window, VK_SPACE);
+    ASSERT_TRUE(Eventually([&] { return TextOf(k主标题) == "选择目标位置"; }));
+    ASSERT_TRUE(focusIs(k下一步));
+    remote::PressKey(window, VK_SPACE);
+    ASSERT_TRUE(Eventually([&] { return TextOf(k主标题) == "准备安装"; }));
+    remote::PressKey(window, VK_SPACE);
+    ASSERT_TRUE(Eventually([&] { return TextOf(k下一步) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000));
+    ASSERT_TRUE(focusIs(k下一步)) << "back on the button once it shows again";
+    ASSERT_TRUE(tabTo(k查看更新内容));
+    remote::PressKey(window, VK_SPACE);  // untick: only the answers are opened
+    ASSERT_TRUE(Eventually([&] { return !Ticked(k查看更新内容); }));
+    ASSERT_TRUE(tabTo(k下一步));
+    remote::PressKey(window, VK_SPACE);
+    EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
+    ExpectFilesInDestination(true);
+    ExpectShortcuts();
+    const auto opened = OpenedThings(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_NE(opened[0].commandLine.find("常见问题解答.txt"), std::string::npos) << opened[0].commandLine;
+}
+
 }  // namespace

@@ -153,6 +153,21 @@ std::string Text(HWND hwnd) {
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
+void PressKey(HWND top, WORD key) {
+    if (GetForegroundWindow() != top) SetForegroundWindow(top);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+HWND FocusOf(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 bool PressBoxButton(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);
     if (!button) return false;

@@ -38,6 +38,11 @@ HWND FindControl(HWND top, std::uint32_t id);
 std::string Text(HWND hwnd);
 // Clicks a button without waiting for what the click starts.
 void Click(HWND button);
+// Brings `top` to the front and types one key (down and up) as the keyboard would: it goes to
+// the control that has the focus.
+void PressKey(HWND top, WORD key);
+// The control of `top`'s thread that has the keyboard focus, or null.
+HWND FocusOf(HWND top);
 // Presses the button with this id (IDYES, IDNO, IDOK...) in a message box.
 bool PressBoxButton(HWND box, int buttonId);
 
