@@ -62,6 +62,7 @@ walk() {
 in_copy() {
     local copy="$build/e2e-prefixes/screenshots-${1:-96}"
     rm -rf "$copy"
+    mkdir -p "$(dirname "$copy")"
     cp -a "$build/wineprefix" "$copy"
     rm -f "$copy/wineserver"
     if [ -n "${1:-}" ]; then

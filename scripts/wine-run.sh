@@ -12,16 +12,42 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
+# What goes into a prefix; one made by an older recipe (another number in its ready mark) is
+# made again.
+recipe=2
+# Wine's own fonts (Debian's fonts-wine).
+wine_fonts=/usr/share/wine/fonts
+
+# The fonts of a Chinese Windows. Its default GUI face, SimSun (宋体), has lines 12 pixels
+# apart at 12 pixels and half-width Latin letters; the window's rectangles are made for it.
+# AR PL SungtiL GB, a Song face with the same vertical metrics (its ascent and descent add up to
+# one em), stands in for it under all its names; without it Wine falls back to a CJK face whose
+# lines are 17 pixels apart and the wrapped texts run into the controls below them. Windows
+# thickens the bold of a face without a bold style by whole pixels; Wine would smooth it to
+# grey, so it does not. Marlett draws the symbols of the title bar's buttons; this Wine does
+# not find it among its own fonts, so it goes into the prefix's Fonts folder.
+setup_fonts() {
+    local face
+    for face in SimSun 宋体 NSimSun 新宋体; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'AR PL SungtiL GB' /f \
+            >/dev/null 2>&1
+    done
+    wine reg add 'HKCU\Software\Wine\Fonts' /v AntialiasFakeBoldOrItalic /t REG_SZ /d n /f >/dev/null 2>&1
+    cp "$wine_fonts/marlett.ttf" "$prefix/drive_c/windows/Fonts/" ||
+        echo "wine-run: the title bar's symbol font is missing ($wine_fonts/marlett.ttf, package fonts-wine)" >&2
+}
+
 # Makes the prefix once (a lock keeps parallel tests from racing).
 mkdir -p "$(dirname "$prefix")"
 (
     flock 9
-    if [ ! -f "$prefix/.lumora-ready" ]; then
+    if [ "$(cat "$prefix/.lumora-ready" 2>/dev/null)" != "$recipe" ]; then
         rm -rf "$prefix"
         wineboot -i >"$tmp/boot.log" 2>&1
         # Without a window manager every hide of a top-level window stalls; let Wine
         # draw the frames itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        setup_fonts
         wineserver -w
         # The user's folders are links into $HOME: make them real folders of the prefix.
         for d in "$prefix"/drive_c/users/*/; do
@@ -29,7 +55,7 @@ mkdir -p "$(dirname "$prefix")"
                 if [ -L "$f" ]; then rm -f "$f"; mkdir -p "$f"; fi
             done
         done
-        touch "$prefix/.lumora-ready"
+        echo "$recipe" >"$prefix/.lumora-ready"
     fi
 ) 9>"$prefix.lock"
 
