@@ -14,11 +14,13 @@
 
 #include "host/dll_search.h"
 #include "host/text.h"
+#include "product/uninstaller/owned_handle.h"
 #include "product/uninstaller/removal.h"
 
 namespace {
 
 using uninstall::Kept;
+using uninstall::OwnedHandle;
 
 constexpr char kCaption[] = "卸载 Lumora";
 constexpr char kAsk[] =
@@ -72,34 +74,34 @@ const char* Why(Kept why) {
     }
 }
 
-// The running Lumora that was started from `folder`, or 0.
-DWORD RunningProduct(const std::string& folder) {
-    const std::string program = folder + "\\Lumora.exe";
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, "Lumora.exe") != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (!process) continue;
-        const std::string image = Grown([process](char* b, DWORD n) {
-            DWORD size = n;
-            return QueryFullProcessImageNameA(process, 0, b, &size) ? size : 0;
-        });
-        CloseHandle(process);
-        if (uninstall::SamePath(image, program)) found = entry.th32ProcessID;
-    }
-    CloseHandle(snapshot);
-    return found;
+std::string ImageOf(HANDLE process) {
+    return Grown([process](char* b, DWORD n) {
+        DWORD size = n;
+        return QueryFullProcessImageNameA(process, 0, b, &size) ? size : 0;
+    });
 }
 
-void EndProcess(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (!process) return;
+// The running Lumora that was started from `folder`, opened with the rights to end it. The
+// handle keeps the process, and so its number, from passing to another program while the
+// user is asked: what is ended on Yes is the Lumora that was found, or nothing.
+OwnedHandle RunningProduct(const std::string& folder) {
+    const std::string program = folder + "\\Lumora.exe";
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return {};
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Lumora.exe") != 0) continue;
+        // Opened first, then its image asked: the number cannot change hands in between.
+        OwnedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                        entry.th32ProcessID));
+        if (process && uninstall::SamePath(ImageOf(process.get()), program)) return process;
+    }
+    return {};
+}
+
+void EndProcess(HANDLE process) {
     if (TerminateProcess(process, 0)) WaitForSingleObject(process, 5000);  // until its files are free
-    CloseHandle(process);
 }
 
 // First part: ask, then hand over to a copy that can remove this program too.
@@ -134,8 +136,8 @@ int Remove(const std::string& folder, DWORD firstPart) {
     }
     CoInitialize(nullptr);
     bool keptRunning = false;
-    if (const DWORD running = RunningProduct(folder)) {
-        if (Ask(kRunning, MB_YESNO | MB_ICONQUESTION) == IDYES) EndProcess(running);
+    if (const OwnedHandle running = RunningProduct(folder)) {
+        if (Ask(kRunning, MB_YESNO | MB_ICONQUESTION) == IDYES) EndProcess(running.get());
         else keptRunning = true;
     }
     const uninstall::Report report = uninstall::RemoveInstallation(

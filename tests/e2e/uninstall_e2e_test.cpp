@@ -148,6 +148,25 @@ TEST_F(Uninstall, RunningLumoraClosedOnYes) {
     EXPECT_FALSE(Exists(D));
 }
 
+// While the question is open the uninstaller holds the Lumora it found: when that Lumora ends
+// meanwhile, its number is not given to another program, which Yes could then end.
+TEST_F(Uninstall, RunningLumoraThatEndsDuringTheQuestionKeepsItsNumber) {
+    Install();
+    const remote::Process product = StartInstalledProduct();
+    ASSERT_NE(product.handle, nullptr);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_NE(remote::FindBoxTitled(kCaption, 20000), nullptr);
+    remote::Kill(product);  // ended, and our handle closed
+    Sleep(2000);            // unheld, an ended process's number is free again within half a second
+    HANDLE ended = OpenProcess(SYNCHRONIZE, FALSE, product.id);
+    EXPECT_TRUE(ended && WaitForSingleObject(ended, 0) == WAIT_OBJECT_0) << "the number went free";
+    if (ended) CloseHandle(ended);
+    ASSERT_TRUE(Answer("正在运行", IDYES));
+    EXPECT_NE(Report().find("卸载完成"), std::string::npos);
+    EXPECT_FALSE(Exists(D));
+}
+
 TEST_F(Uninstall, RunningLumoraKeptOnNo) {
     Install();
     const remote::Process product = StartInstalledProduct();
