@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/text.h"
+
 extern "C" {
 extern const char lumora_website_url[], lumora_website_url_end[];
 extern const char lumora_tutorial_url[], lumora_tutorial_url_end[];
@@ -168,6 +170,16 @@ bool SamePath(const std::string& a, const std::string& b) {
         return result;
     };
     return !a.empty() && !b.empty() && lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = host::FindLastSeparator(path);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string LeafOf(const std::string& path) {
+    const std::size_t cut = host::FindLastSeparator(path);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 Report RemoveInstallation(const Places& places, bool productRunning) {

@@ -42,6 +42,10 @@ Report RemoveInstallation(const Places& places, bool productRunning);
 std::string LinkTarget(const std::string& linkFile);
 // Whether two paths name the same file, whatever their letter case and form.
 bool SamePath(const std::string& a, const std::string& b);
+// A path's part before its last backslash, and the name after it. Without a backslash the
+// folder part is empty and the name is the whole path.
+std::string FolderOf(const std::string& path);
+std::string LeafOf(const std::string& path);
 
 // The internet shortcuts the setup writes, as carried.
 std::string_view WebsiteShortcutBytes();

@@ -3,13 +3,63 @@
 // fresh prefix of its own. It removes exactly what the setup wrote, and nothing else.
 #include "tests/e2e/install_fixture.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
+
+#include <regex>
 
 namespace {
 
 using namespace e2e;
 
 const std::string kCaption = "卸载 Lumora";
+const char* const kCopy = "lumora-uninstall.exe";
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+std::string LeafOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// The access list of `path` as the system reports it back, in its text form ("O:owner D:...").
+std::string ReportedAccessList(const std::string& path) {
+    constexpr SECURITY_INFORMATION kParts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    char* text = nullptr;
+    std::string list;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, kParts, nullptr, nullptr, nullptr, nullptr, &descriptor) ==
+            ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, kParts, &text, nullptr)) {
+        list = text;
+    }
+    LocalFree(text);
+    LocalFree(descriptor);
+    return list;
+}
+
+// The Unix permission bits of a file of the prefix, as `stat` tells them; -1 when unknown.
+int UnixMode(const std::string& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(test::Wide(path).c_str()) : nullptr;
+    if (!name) return -1;
+    std::string line = std::string("/usr/bin/stat -c %a \"") + name + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    const char* const said = "C:\\lumora-stat.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = CreateFileA(said, GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+    PROCESS_INFORMATION stat{};
+    const bool ran = CreateProcessA("Z:\\usr\\bin\\stat", line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                    &startup, &stat) != FALSE;
+    CloseHandle(startup.hStdOutput);
+    // Wine gives no handle that tells when a Unix program has ended: its answer is waited for.
+    std::string octal;
+    return ran && Eventually([&] { return test::ReadFileBytes(said, octal) && octal.find('\n') != std::string::npos; })
+               ? std::stoi(octal, nullptr, 8)
+               : -1;
+}
 
 class Uninstall : public SetupInstall {
 protected:
@@ -49,10 +99,16 @@ protected:
         remote::PressBoxButton(box, button);
         return Eventually([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     }
+    // The copy that does the work, while it runs.
+    static std::string RunningCopy() {
+        const std::vector<DWORD> copies = ProcessesNamed(kCopy);
+        return copies.size() == 1 ? ImagePath(copies[0]) : "no copy runs";
+    }
     // The closing report, acknowledged; and then nothing of the uninstaller is left running.
     std::string Report() {
         HWND box = remote::FindBoxTitled(kCaption, 30000);
         if (!box) return "no report";
+        copy = RunningCopy();
         const std::string text = remote::BoxMessage(box);
         remote::PressBoxButton(box, IDOK);
         EXPECT_TRUE(Eventually([] { return NothingOfTheUninstallerRuns(); })) << "still running";
@@ -64,8 +120,7 @@ protected:
         entry.dwSize = sizeof entry;
         bool found = false;
         for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-            found |= lstrcmpA(entry.szExeFile, "卸载.exe") == 0 ||
-                     std::string(entry.szExeFile).rfind("lumora-uninstall-", 0) == 0;
+            found |= lstrcmpA(entry.szExeFile, "卸载.exe") == 0 || lstrcmpiA(entry.szExeFile, kCopy) == 0;
         }
         CloseHandle(snapshot);
         return !found;
@@ -77,6 +132,7 @@ protected:
     }
 
     remote::Process uninstaller;
+    std::string copy;  // the copy that made the last report
 };
 
 TEST_F(Uninstall, EverythingGoesWithTheFolder) {
@@ -94,6 +150,32 @@ TEST_F(Uninstall, EverythingGoesWithTheFolder) {
                            "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size),
               ERROR_SUCCESS);
     EXPECT_NE(std::string(pending, size).find("lumora-uninstall-"), std::string::npos);
+}
+
+// The copy that works as administrator runs from a new folder with an unguessable name in the
+// system's Windows\Temp, whose list admits only SYSTEM and the Administrators (whom Wine, which
+// keeps the list as Unix permission bits, reports as the owner).
+TEST_F(Uninstall, TheCopyRunsFromAFolderOnlyAdministratorsMayChange) {
+    Install();
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_NE(remote::FindBoxTitled(kCaption, 30000), nullptr);  // the report, shown by the copy
+    const std::string folder = FolderOf(RunningCopy());
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWindowsDirectoryA(windows, MAX_PATH), 0u);
+    EXPECT_EQ(lstrcmpiA(FolderOf(folder).c_str(), (std::string(windows) + "\\Temp").c_str()), 0) << folder;
+    EXPECT_TRUE(std::regex_match(LeafOf(folder), std::regex("lumora-uninstall-[0-9a-f]{32}"))) << folder;
+
+    const std::string list = ReportedAccessList(folder);
+    std::smatch owner;
+    ASSERT_TRUE(std::regex_search(list, owner, std::regex("^O:([^D]+)D:"))) << list;
+    const std::regex allowed(R"(\(A;[^;]*;[^;]*;;;([^)]+)\))");
+    for (std::sregex_iterator ace(list.begin(), list.end(), allowed), end; ace != end; ++ace) {
+        EXPECT_TRUE((*ace)[1] == "SY" || (*ace)[1] == "BA" || (*ace)[1] == owner[1]) << list;
+    }
+    const int mode = UnixMode(folder);
+    EXPECT_TRUE(mode != -1 && (mode & 027) == 0) << std::oct << mode << ": no write for the group, nothing for others";
+    Report();
 }
 
 TEST_F(Uninstall, TheUsersFileAndItsFolderStay) {
@@ -124,6 +206,7 @@ TEST_F(Uninstall, TwiceOver) {
     StartUninstaller();
     ASSERT_TRUE(Answer("移除 Lumora", IDYES));
     Report();
+    const std::string firstCopy = copy;
     // The uninstaller put back alone, as from a copy of the folder: it removes itself, and
     // finding nothing else is no error.
     CreateDirectoryA(D.c_str(), nullptr);
@@ -133,6 +216,10 @@ TEST_F(Uninstall, TwiceOver) {
     const std::string report = Report();
     EXPECT_NE(report.find("卸载完成，共删除 2 项"), std::string::npos) << report;  // itself and the folder
     EXPECT_FALSE(Exists(D));
+    // The second run cleared what the first one left to the restart, and drew a new name.
+    EXPECT_FALSE(Exists(FolderOf(firstCopy))) << firstCopy;
+    EXPECT_NE(FolderOf(copy), FolderOf(firstCopy));
+    EXPECT_TRUE(Exists(copy)) << "its own copy waits for the restart";
 }
 
 TEST_F(Uninstall, RunningLumoraClosedOnYes) {
@@ -145,6 +232,25 @@ TEST_F(Uninstall, RunningLumoraClosedOnYes) {
     EXPECT_EQ(WaitForSingleObject(product.handle, 10000), WAIT_OBJECT_0);
     Report();
     ExpectAllTheSetupWroteGone();
+    EXPECT_FALSE(Exists(D));
+}
+
+// While the question is open the uninstaller holds the Lumora it found: when that Lumora ends
+// meanwhile, its number is not given to another program, which Yes could then end.
+TEST_F(Uninstall, RunningLumoraThatEndsDuringTheQuestionKeepsItsNumber) {
+    Install();
+    const remote::Process product = StartInstalledProduct();
+    ASSERT_NE(product.handle, nullptr);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_NE(remote::FindBoxTitled(kCaption, 20000), nullptr);
+    remote::Kill(product);  // ended, and our handle closed
+    Sleep(2000);            // unheld, an ended process's number is free again within half a second
+    HANDLE ended = OpenProcess(SYNCHRONIZE, FALSE, product.id);
+    EXPECT_TRUE(ended && WaitForSingleObject(ended, 0) == WAIT_OBJECT_0) << "the number went free";
+    if (ended) CloseHandle(ended);
+    ASSERT_TRUE(Answer("正在运行", IDYES));
+    EXPECT_NE(Report().find("卸载完成"), std::string::npos);
     EXPECT_FALSE(Exists(D));
 }
 
