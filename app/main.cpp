@@ -11,7 +11,7 @@
 #include "payload/catalog.h"
 #include "payload/checksum.h"
 #include "wizard/bindings.h"
-#include "wizard/window_description.h"
+#include "wizard/lumora_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
