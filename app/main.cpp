@@ -6,6 +6,7 @@
 #include "host/dll_search.h"
 #include "host/message_loop.h"
 #include "host/program_folder.h"
+#include "host/program_image.h"
 #include "host/win32_host.h"
 #include "host/wizard_window.h"
 #include "payload/catalog.h"
@@ -19,8 +20,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         host::EnterProgramFolder();
 
         host::Win32Host host;  // takes the environment as the program started with it
-        // A damaged download must not install damaged files.
-        if (!payload::BlocksIntact(payload::kCatalog, payload::kBlockChecksums)) {
+        // A damaged download must not install damaged files, nor read past the program's own
+        // image when a block's length field is what was damaged.
+        if (!payload::BlocksIntact(payload::kCatalog, payload::kBlockChecksums, host::ProgramImage())) {
             host.ShowMessageBox("安装程序已损坏，请重新下载。", MB_OK | MB_ICONWARNING, host::Text("错误："));
             return 0;
         }

@@ -25,6 +25,19 @@ std::uint32_t LittleEndian32(const unsigned char* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+// The whole block, header and content, when it lies within `image` and its length is 0 or
+// more; empty otherwise. The length field is read only once the header is known to be inside,
+// and the content's end is measured against what is left of the image, never added to an address.
+std::span<const unsigned char> WholeBlockWithin(const PayloadBlock* block, std::span<const unsigned char> image) {
+    const auto at = reinterpret_cast<std::uintptr_t>(block), start = reinterpret_cast<std::uintptr_t>(image.data());
+    if (block == nullptr || at < start) return {};
+    const std::uintptr_t offset = at - start;
+    if (offset > image.size() || image.size() - offset < sizeof(PayloadBlock)) return {};
+    const std::int32_t length = block->length;
+    if (length < 0 || static_cast<std::size_t>(length) > image.size() - offset - sizeof(PayloadBlock)) return {};
+    return {image.data() + offset, sizeof(PayloadBlock) + static_cast<std::size_t>(length)};
+}
+
 }  // namespace
 
 std::uint32_t Crc32(std::span<const unsigned char> bytes) {
@@ -42,10 +55,12 @@ std::uint32_t Crc32(std::span<const unsigned char> bytes) {
     return crc ^ 0xFFFFFFFFu;
 }
 
-bool BlocksIntact(std::span<const CatalogEntry> catalog, std::span<const std::uint32_t> checksums) {
+bool BlocksIntact(std::span<const CatalogEntry> catalog, std::span<const std::uint32_t> checksums,
+                  std::span<const unsigned char> image) {
     if (catalog.size() != checksums.size()) return false;
     for (std::size_t i = 0; i < catalog.size(); ++i) {
-        if (Crc32(BlockBytes(catalog[i].block)) != checksums[i]) return false;
+        const std::span<const unsigned char> whole = WholeBlockWithin(catalog[i].block, image);
+        if (whole.empty() || Crc32(whole) != checksums[i]) return false;
     }
     return true;
 }

@@ -5,7 +5,9 @@
 // (scripts/fault-table.sh).
 #include "tests/e2e/install_fixture.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -277,29 +279,65 @@ TEST_F(Fault, LogOffQueryAtEachStep) {
     EXPECT_EQ(exitCode, 0);
 }
 
-// A copy of the setup with one byte of a carried file changed, as a damaged download would
-// be: it says so and ends before anything is shown or written.
-TEST_F(Fault, DamagedBlock) {
-    fault = "a damaged carried block (one byte flipped)";
-    std::string exe, library;
-    ASSERT_TRUE(test::ReadFileBytes(SetupExe(), exe));
-    ASSERT_TRUE(test::ReadFileBytes(ProductDir() + "\\Function.dll", library));
-    const std::size_t at = exe.find(library);
-    ASSERT_NE(at, std::string::npos) << "the function library lies in the setup as it is";
-    exe[at + library.size() / 2] ^= 0x01;
-    CreateDirectoryA("C:\\lumora-copies", nullptr);
-    ASSERT_TRUE(WriteAll("C:\\lumora-copies\\damaged.exe", exe));
-    setup = remote::Start("C:\\lumora-copies\\damaged.exe");
-    ASSERT_NE(setup.handle, nullptr);
-    HWND box = remote::FindMessageBox(setup.id, 30000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(remote::Text(box), "错误：");
-    said = remote::BoxMessage(box);
-    EXPECT_EQ(said, "安装程序已损坏，请重新下载。");
-    EXPECT_EQ(remote::FindTopWindow(setup.id, kTitle, 0), nullptr) << "no wizard";
-    remote::PressBoxButton(box, IDOK);
-    exitCode = remote::WaitExit(setup, 20000);
-    EXPECT_EQ(exitCode, 0);
+// Copies of the setup with a carried block damaged as a download can arrive: a byte of its
+// content, or its length field made huge, one larger or negative. Each copy says so and ends
+// before anything is shown or written.
+class DamagedCopy : public Fault {
+protected:
+    // Damages, in a copy of the setup, the block holding `file` (found by the file's bytes; its
+    // header is the 8 bytes before them) and runs the copy.
+    void RunDamaged(const char* file, void (*damage)(char* header)) {
+        std::string exe;
+        ASSERT_TRUE(test::ReadFileBytes(SetupExe(), exe));
+        const std::string content = Product(file);
+        const std::size_t at = exe.find(content);
+        ASSERT_TRUE(at != std::string::npos && at >= 8) << file << " lies in the setup as it is";
+        std::int32_t header[2];
+        std::memcpy(header, &exe[at - 8], sizeof header);
+        ASSERT_TRUE(header[0] == 1 && header[1] == static_cast<std::int32_t>(content.size())) << "its header";
+        damage(&exe[at - 8]);
+        CreateDirectoryA("C:\\lumora-copies", nullptr);
+        ASSERT_TRUE(WriteAll("C:\\lumora-copies\\damaged.exe", exe));
+        setup = remote::Start("C:\\lumora-copies\\damaged.exe");
+        ASSERT_NE(setup.handle, nullptr);
+        HWND box = remote::FindMessageBox(setup.id, 30000);
+        ASSERT_NE(box, nullptr) << "no message: the copy crashed or went on";
+        EXPECT_EQ(remote::Text(box), "错误：");
+        said = remote::BoxMessage(box);
+        EXPECT_EQ(said, "安装程序已损坏，请重新下载。");
+        EXPECT_EQ(remote::FindTopWindow(setup.id, kTitle, 0), nullptr) << "no wizard";
+        remote::PressBoxButton(box, IDOK);
+        exitCode = remote::WaitExit(setup, 20000);
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_FALSE(Exists(D)) << "nothing written";
+        ExpectNothingOutsideTheDestination();
+    }
+    static void LengthOneLarger(char* header) {
+        std::int32_t length;
+        std::memcpy(&length, header + 4, 4);
+        ++length;
+        std::memcpy(header + 4, &length, 4);
+    }
+};
+
+TEST_F(DamagedCopy, DamagedBlock) {
+    fault = "a damaged carried block: one byte of its content flipped";
+    RunDamaged("Function.dll", [](char* header) { header[8 + 100] ^= 0x01; });
+}
+
+TEST_F(DamagedCopy, DamagedBlockHugeLength) {
+    fault = "a damaged carried block: its length made huge (the first block's high byte 0x00 to 0x7F)";
+    RunDamaged("Lumora.exe", [](char* header) { header[7] = 0x7F; });
+}
+
+TEST_F(DamagedCopy, DamagedBlockLengthOneLarger) {
+    fault = "a damaged carried block: its length one larger, the content intact";
+    RunDamaged("更新日志.log", LengthOneLarger);
+}
+
+TEST_F(DamagedCopy, DamagedBlockNegativeLength) {
+    fault = "a damaged carried block: its length negative (its top bit set)";
+    RunDamaged("卸载.exe", [](char* header) { header[7] = static_cast<char>(header[7] | 0x80); });
 }
 
 // A library planted beside the setup under the name of one that it loads late, with Wine

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "host/program_image.h"
 #include "payload/catalog.h"
 #include "payload/checksum.h"
 #include "product_files.h"
@@ -117,23 +119,88 @@ TEST(Catalog, BlocksAreDistinctAndDoNotOverlap) {
     }
 }
 
+// The nine blocks copied, in reverse catalog order, into memory that stands for the program's
+// image. It ends where the main program's content ends (a PE file's length is a multiple of 4),
+// right before a page that may not be read: a check that reads past the image crashes the test.
+struct CopiedBlocks {
+    CopiedBlocks() {
+        std::size_t size = 0;
+        for (const payload::CatalogEntry& entry : kCatalog) size += SpaceOf(entry.block);
+        const std::size_t pages = (size + 0xFFF) & ~std::size_t{0xFFF};
+        memory = static_cast<unsigned char*>(VirtualAlloc(nullptr, pages + 0x1000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        DWORD was = 0;
+        if (memory == nullptr || !VirtualProtect(memory + pages, 0x1000, PAGE_NOACCESS, &was)) return;
+        unsigned char* at = memory + pages - size;
+        image = {at, size};
+        for (int i = payload::kCatalogSize - 1; i >= 0; at += SpaceOf(kCatalog[i--].block)) {
+            std::memcpy(at, kCatalog[i].block, 8 + static_cast<std::size_t>(kCatalog[i].block->length));
+            catalog[i] = kCatalog[i];
+            catalog[i].block = reinterpret_cast<const payload::PayloadBlock*>(at);
+        }
+    }
+    ~CopiedBlocks() { VirtualFree(memory, 0, MEM_RELEASE); }
+    static std::size_t SpaceOf(const payload::PayloadBlock* block) { return 8 + (static_cast<std::size_t>(block->length) + 3) / 4 * 4; }
+    unsigned char* Header(CatalogId id) const {
+        return const_cast<unsigned char*>(reinterpret_cast<const unsigned char*>(catalog[static_cast<int>(id)].block));
+    }
+
+    unsigned char* memory = nullptr;
+    std::span<const unsigned char> image;
+    payload::CatalogEntry catalog[payload::kCatalogSize];
+};
+
+void LengthOneLarger(unsigned char* header) {
+    std::int32_t length;
+    std::memcpy(&length, header + 4, 4);
+    ++length;
+    std::memcpy(header + 4, &length, 4);
+}
+
 TEST(Checksums, RecordedAtBuildTimeAndCheckedAgainstTheBlocks) {
     const std::string check = "123456789";
     EXPECT_EQ(payload::Crc32({reinterpret_cast<const unsigned char*>(check.data()), check.size()}), 0xCBF43926u)
         << "the standard check value of CRC-32";
     EXPECT_EQ(payload::Crc32({}), 0u);
-    EXPECT_TRUE(payload::BlocksIntact(kCatalog, payload::kBlockChecksums));
-
-    // A copy of the catalog whose function library has one byte changed.
-    const payload::PayloadBlock* original = payload::CatalogEntryOf(CatalogId::FunctionLibrary).block;
-    std::vector<std::int32_t> storage(2 + (static_cast<std::size_t>(original->length) + 3) / 4);
-    std::memcpy(storage.data(), original, 8 + static_cast<std::size_t>(original->length));
-    reinterpret_cast<unsigned char*>(storage.data())[8 + original->length / 2] ^= 0x01;
-    payload::CatalogEntry damaged[payload::kCatalogSize];
-    std::copy(std::begin(kCatalog), std::end(kCatalog), damaged);
-    damaged[static_cast<int>(CatalogId::FunctionLibrary)].block =
-        reinterpret_cast<const payload::PayloadBlock*>(storage.data());
-    EXPECT_FALSE(payload::BlocksIntact(damaged, payload::kBlockChecksums));
+    EXPECT_TRUE(payload::BlocksIntact(kCatalog, payload::kBlockChecksums, host::ProgramImage()));
     // A shorter list of checksums than blocks is no proof either.
-    EXPECT_FALSE(payload::BlocksIntact(kCatalog, std::span(payload::kBlockChecksums).first(8)));
+    EXPECT_FALSE(payload::BlocksIntact(kCatalog, std::span(payload::kBlockChecksums).first(8), host::ProgramImage()));
+    EXPECT_FALSE(payload::BlocksIntact(kCatalog, payload::kBlockChecksums, {})) << "no image, no block within it";
+
+    // The image its headers give: readable throughout, and the module ends with it.
+    const std::span<const unsigned char> image = host::ProgramImage();
+    ASSERT_EQ(image.data(), reinterpret_cast<const unsigned char*>(GetModuleHandleW(nullptr)));
+    MEMORY_BASIC_INFORMATION info{};
+    for (auto page = image.data(); page < image.data() + image.size(); page = page + info.RegionSize) {
+        ASSERT_NE(VirtualQuery(page, &info, sizeof info), 0u);
+        EXPECT_TRUE(info.State == MEM_COMMIT && (info.Protect & (PAGE_NOACCESS | PAGE_GUARD)) == 0) << page - image.data();
+    }
+    EXPECT_TRUE(VirtualQuery(image.data() + image.size(), &info, sizeof info) == 0 || info.AllocationBase != image.data());
+}
+
+// Each damage a download can do to a block, made to copies: every one is found, and none makes
+// the check read outside the image it was given.
+TEST(Checksums, EveryDamageToABlockIsFoundWithinTheImage) {
+    {
+        const CopiedBlocks copies;
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(copies.image.data()) % 4, 0u) << "no memory, or unaligned blocks";
+        ASSERT_TRUE(payload::BlocksIntact(copies.catalog, payload::kBlockChecksums, copies.image))
+            << "the recorded checksums cover each block's header and content as the check does";
+    }
+    const struct {
+        const char* what;
+        CatalogId id;
+        void (*damage)(unsigned char* header);
+    } damages[] = {
+        {"one content byte flipped", CatalogId::FunctionLibrary, [](unsigned char* h) { h[8 + 100] ^= 0x01; }},
+        {"the count changed, length and content intact", CatalogId::FaqText, [](unsigned char* h) { h[0] = 2; }},
+        {"length one larger, within the image", CatalogId::ReleaseNotes, LengthOneLarger},
+        {"the last block's length one larger, past the image", CatalogId::MainProgram, LengthOneLarger},
+        {"length made huge (its high byte 0x7F)", CatalogId::SkinLibrary, [](unsigned char* h) { h[7] = 0x7F; }},
+        {"length negative (its top bit set)", CatalogId::Uninstaller, [](unsigned char* h) { h[7] |= 0x80; }},
+    };
+    for (const auto& d : damages) {
+        const CopiedBlocks copies;
+        d.damage(copies.Header(d.id));
+        EXPECT_FALSE(payload::BlocksIntact(copies.catalog, payload::kBlockChecksums, copies.image)) << d.what;
+    }
 }
