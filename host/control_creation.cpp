@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/system_text.h"
 #include "host/window_geometry.h"
 #include "host/window_internals.h"
 
@@ -23,12 +24,12 @@ bool Encloses(const ControlState& outer, const ControlState& inner) {
 bool WizardWindow::CreateControl(std::size_t index) {
     ControlState& s = controls_[index];
     const ControlDescription& d = *s.description;
-    const char* className = kPaintedClass;
+    const wchar_t* className = kPaintedClass;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
     switch (d.kind) {
     case ControlKind::EditBox:
-        className = "EDIT";
+        className = L"EDIT";
         if (d.edit == EditStyle::SingleLine) style |= ES_AUTOHSCROLL;
         if (d.edit == EditStyle::MultiLineWrap) style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
         if (d.edit == EditStyle::MultiLineScroll) {
@@ -37,21 +38,21 @@ bool WizardWindow::CreateControl(std::size_t index) {
         if (d.readOnly) style |= ES_READONLY;
         break;
     case ControlKind::Button:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= BS_PUSHBUTTON;
         break;
     case ControlKind::CheckBox:
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= BS_AUTOCHECKBOX | BS_MULTILINE | BS_VCENTER | BS_LEFT;
         break;
     case ControlKind::RadioBox:
         // Selection within the group is done on the click (OnButtonClicked), so that it
         // does not depend on the dialog manager's idea of groups.
-        className = "BUTTON";
+        className = L"BUTTON";
         style |= BS_RADIOBUTTON | BS_MULTILINE | BS_VCENTER | BS_LEFT;
         break;
     case ControlKind::ProcessBar:
-        className = PROGRESS_CLASSA;
+        className = PROGRESS_CLASSW;
         if (d.smooth) style |= PBS_SMOOTH;
         break;
     default:
@@ -64,9 +65,9 @@ bool WizardWindow::CreateControl(std::size_t index) {
     // Members of a page other than the current one stay hidden until their page is shown.
     if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
 
-    const char* text = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar ? "" : s.caption.c_str();
-    if (d.kind == ControlKind::Label) text = s.caption.c_str();
-    s.hwnd = CreateWindowExA(exStyle, className, text, style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
+    const bool textless = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar;
+    const std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
+    s.hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
                              scale_.ToScreen(s.width), scale_.ToScreen(s.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
@@ -88,31 +89,31 @@ bool WizardWindow::CreateControl(std::size_t index) {
         }
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (IsSelfDrawn(d.kind)) SetWindowLongPtrA(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+    if (IsSelfDrawn(d.kind)) SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
 
     if (d.font.height != 0) {
-        LOGFONTA base{};
-        GetObjectA(resources_->guiFont, sizeof(base), &base);
-        LOGFONTA lf{};
+        LOGFONTW base{};
+        GetObjectW(resources_->guiFont, sizeof(base), &base);
+        LOGFONTW lf{};
         lf.lfHeight = scale_.ToScreen(d.font.height);
         lf.lfWeight = d.font.weight;
         lf.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynA(lf.lfFaceName, base.lfFaceName, LF_FACESIZE);
-        if (HFONT font = CreateFontIndirectA(&lf)) {
+        lstrcpynW(lf.lfFaceName, base.lfFaceName, LF_FACESIZE);
+        if (HFONT font = CreateFontIndirectW(&lf)) {
             resources_->ownFonts.push_back(font);
             resources_->fontOf[d.id] = font;
         }
     }
-    SendMessageA(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
+    SendMessageW(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);
 
     switch (d.kind) {
     case ControlKind::CheckBox:
     case ControlKind::RadioBox:
-        SendMessageA(s.hwnd, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(s.hwnd, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case ControlKind::ProcessBar:
-        SendMessageA(s.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.minimum), s.maximum);
-        SendMessageA(s.hwnd, PBM_SETPOS,
+        SendMessageW(s.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.minimum), s.maximum);
+        SendMessageW(s.hwnd, PBM_SETPOS,
                      static_cast<WPARAM>(Clamp(s.position, s.minimum, std::max(s.minimum, s.maximum))), 0);
         break;
     default:
@@ -167,7 +168,7 @@ void WizardWindow::ShowPage(ControlState& pageControl, int page) {
     for (ControlState& member : controls_) {
         if (member.parentIndex != self || member.pageOf < 0) continue;
         if (member.pageOf != pageControl.currentPage) {
-            if (GetWindowLongA(member.hwnd, GWL_STYLE) & WS_VISIBLE) {
+            if (GetWindowLongW(member.hwnd, GWL_STYLE) & WS_VISIBLE) {
                 RECT area = RectInParent(member.hwnd);
                 ShowWindow(member.hwnd, SW_HIDE);
                 InvalidateRect(pageControl.hwnd, &area, TRUE);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "host/system_text.h"
 #include "host/wizard_window.h"
 #include "host/window_geometry.h"
 
@@ -39,16 +40,16 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
     case ControlProperty::Text: {
         // What the box holds now, typed text included.
         if (h) {
-            const int length = GetWindowTextLengthA(h);
-            Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-            const int got = GetWindowTextA(h, text.data(), length + 1);
+            const int length = GetWindowTextLengthW(h);
+            std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+            const int got = GetWindowTextW(h, text.data(), length + 1);
             text.resize(static_cast<std::size_t>(std::max(got, 0)));
-            s->caption = text;
+            s->caption = TextFromWide(text);
         }
         return s->caption;
     }
     case ControlProperty::Checked:
-        if (h) s->checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (h) s->checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
         return s->checked;
     case ControlProperty::CurrentPage:
         return std::int32_t{s->currentPage};
@@ -114,13 +115,13 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
     case ControlProperty::Text:
         s->caption = AsText(value);
         if (h) {
-            SetWindowTextA(h, s->caption.c_str());
+            SetWindowTextW(h, WideFromText(s->caption).c_str());
             if (s->kind == ControlKind::Label) InvalidateRect(h, nullptr, TRUE);
         }
         break;
     case ControlProperty::Checked:
         s->checked = AsBool(value);
-        if (h) SendMessageA(h, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (h) SendMessageW(h, BM_SETCHECK, s->checked ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case ControlProperty::CurrentPage:
         if (s->kind == ControlKind::Tab) ShowPage(*s, AsInt(value));
@@ -129,15 +130,15 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         s->position = Clamp(AsInt(value), 0, kMaxPosition);
         if (h) {
             const int shown = Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum));
-            SendMessageA(h, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
+            SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
         }
         break;
     case ControlProperty::Minimum:
     case ControlProperty::Maximum:
         (property == ControlProperty::Minimum ? s->minimum : s->maximum) = AsInt(value);
         if (h && s->kind == ControlKind::ProcessBar) {
-            SendMessageA(h, PBM_SETRANGE32, static_cast<WPARAM>(s->minimum), s->maximum);
-            SendMessageA(h, PBM_SETPOS,
+            SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(s->minimum), s->maximum);
+            SendMessageW(h, PBM_SETPOS,
                          static_cast<WPARAM>(Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum))),
                          0);
         }

@@ -62,7 +62,7 @@ void WizardWindow::FocusControl(HWND control) {
     SetFocus(control);
     // An edit box selects its whole text when reached by the keyboard, as in dialogs.
     if (const ControlState* s = FindByHandle(control); s && s->kind == ControlKind::EditBox) {
-        SendMessageA(control, EM_SETSEL, 0, -1);
+        SendMessageW(control, EM_SETSEL, 0, -1);
     }
 }
 
@@ -98,7 +98,7 @@ bool WizardWindow::MoveAmongRadioButtons(HWND focused, bool backwards) {
     const std::size_t n = group.size(), i = static_cast<std::size_t>(at - group.begin());
     const HWND next = group[backwards ? (i + n - 1) % n : (i + 1) % n]->hwnd;
     SetFocus(next);
-    SendMessageA(next, BM_CLICK, 0, 0);
+    SendMessageW(next, BM_CLICK, 0, 0);
     return true;
 }
 

@@ -12,7 +12,7 @@ void SetPreTranslateHook(PreTranslateHook hook) { g_preTranslate = hook; }
 void DispatchMessageStep(MSG& msg) {
     if (g_preTranslate && g_preTranslate(msg)) return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 int RunWindow(WizardWindow& window, WindowEvents& events) {
@@ -22,7 +22,7 @@ int RunWindow(WizardWindow& window, WindowEvents& events) {
         window.RaiseCreated();
         window.Show();
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageStep(msg);
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageStep(msg);
     } catch (...) {
         OutputDebugStringA("Lumora Setup: stopped by an unexpected failure\n");
     }

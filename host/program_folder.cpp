@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
-#include "host/text.h"
+#include "host/system_text.h"
 
 namespace host {
+namespace {
 
-std::string ProgramFolder() {
-    std::string path(MAX_PATH, '\0');
+// The folder as the system names it, so that a name GBK cannot hold still reaches it whole.
+std::wstring WideProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {  // the module path can be longer than MAX_PATH
-        const DWORD got = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (got == 0) return {};
         if (got < path.size()) {
             path.resize(got);
@@ -17,15 +19,19 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
-    const std::size_t cut = FindLastSeparator(path);
-    if (cut == std::string::npos) return {};
-    path.resize(cut == 2 && path[1] == ':' ? 3 : cut);  // a drive root keeps its backslash
+    const std::size_t cut = path.find_last_of(L'\\');
+    if (cut == std::wstring::npos) return {};
+    path.resize(cut == 2 && path[1] == L':' ? 3 : cut);  // a drive root keeps its backslash
     return path;
 }
 
+}  // namespace
+
+std::string ProgramFolder() { return TextFromWide(WideProgramFolder()); }
+
 bool EnterProgramFolder() {
-    const std::string folder = ProgramFolder();
-    return !folder.empty() && SetCurrentDirectoryA(folder.c_str());
+    const std::wstring folder = WideProgramFolder();
+    return !folder.empty() && SetCurrentDirectoryW(folder.c_str());
 }
 
 }  // namespace host

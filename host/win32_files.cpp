@@ -4,10 +4,11 @@
 #include <shlobj.h>
 #include <sddl.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "host/late_library.h"
 #include "host/owned.h"
+#include "host/system_text.h"
 #include "host/win32_host.h"
 
 namespace host {
@@ -28,15 +29,15 @@ private:
     HKEY key_ = nullptr;
 };
 
-// Calls `fill(buffer, capacity)`, which answers like GetTempPathA: the length written, the
+// Calls `fill(buffer, capacity)`, which answers like GetTempPathW: the length written, the
 // capacity needed when the buffer was too small, or 0 on failure. Grows until it fits.
 template <typename Fill>
 Text ReadGrowing(Fill fill) {
-    std::vector<char> buffer(MAX_PATH + 1);
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (int attempt = 0; attempt < 8; ++attempt) {
         const DWORD got = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got == 0) return Text();
-        if (got < buffer.size()) return TextFromField(buffer.data(), buffer.size());
+        if (got < buffer.size()) return TextFromWideField(buffer.data(), buffer.size());
         buffer.assign(static_cast<std::size_t>(got) + 1, '\0');
     }
     return Text();
@@ -45,7 +46,7 @@ Text ReadGrowing(Fill fill) {
 // The shell link's class and the two interfaces used, defined here rather than taken from the
 // system's GUID library, which would bring thousands of others along.
 constexpr GUID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr GUID kShellLinkInterface = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kShellLinkInterface = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 int CsidlOf(int folder) {
@@ -73,14 +74,14 @@ HKEY RootKey(int root) {
 }
 
 // The text with its %NAME% references expanded; nullopt when the call fails.
-std::optional<Text> ExpandReferences(const Text& text) {
-    DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+std::optional<Text> ExpandReferences(const std::wstring& text) {
+    DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
     for (int attempt = 0; attempt < 8 && needed != 0; ++attempt) {
-        std::vector<char> buffer(static_cast<std::size_t>(needed) + 1, '\0');
+        std::vector<wchar_t> buffer(static_cast<std::size_t>(needed) + 1, L'\0');
         const DWORD got =
-            ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+            ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (got == 0) break;
-        if (got <= buffer.size()) return TextFromField(buffer.data(), buffer.size());
+        if (got <= buffer.size()) return TextFromWideField(buffer.data(), buffer.size());
         needed = got;
     }
     return std::nullopt;
@@ -89,17 +90,18 @@ std::optional<Text> ExpandReferences(const Text& text) {
 }  // namespace
 
 Win32Host::Win32Host() {
-    char* block = GetEnvironmentStringsA();
+    wchar_t* block = GetEnvironmentStringsW();
     if (block == nullptr) return;
     // "NAME=VALUE\0" entries, ended by an empty one. Names of the per-drive folders start
-    // with '=' ("=C:=C:\\..."), so the separator is looked for after the first byte.
-    for (const char* entry = block; *entry != '\0'; entry += std::strlen(entry) + 1) {
-        const std::string_view text(entry);
-        const std::size_t equals = text.find('=', 1);
-        if (equals == std::string_view::npos) continue;
-        startEnvironment_.emplace_back(Text(text.substr(0, equals)), Text(text.substr(equals + 1)));
+    // with '=' ("=C:=C:\\..."), so the separator is looked for after the first character.
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        const std::wstring_view text(entry);
+        const std::size_t equals = text.find(L'=', 1);
+        if (equals == std::wstring_view::npos) continue;
+        startEnvironment_.emplace_back(TextFromWide(entry, equals),
+                                       TextFromWide(entry + equals + 1, text.size() - equals - 1));
     }
-    FreeEnvironmentStringsA(block);
+    FreeEnvironmentStringsW(block);
 }
 
 Text Win32Host::ReadEnvironmentVariable(const Text& name) {
@@ -113,31 +115,33 @@ Text Win32Host::ReadEnvironmentVariable(const Text& name) {
 Text Win32Host::ReadRegistryText(int root, const Text& path, const Text& defaultValue) {
     const RegistryPath where = SplitRegistryPath(path);
     OwnedKey key;
-    if (RegOpenKeyExA(RootKey(root), where.subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
+    const std::wstring subkey = WideFromText(where.subkey), valueName = WideFromText(where.valueName);
+    if (RegOpenKeyExW(RootKey(root), subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
         return defaultValue;
     }
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), where.valueName.c_str(), nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         return defaultValue;
     }
     // The value can grow between the two queries; ask again with the new size then.
-    std::vector<char> data;
+    std::vector<wchar_t> data;
     LONG status = ERROR_MORE_DATA;
     for (int attempt = 0; attempt < 8 && status == ERROR_MORE_DATA; ++attempt) {
         if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultValue;
-        // Two spare zero bytes: stored strings need not end in a terminator.
-        data.assign(static_cast<std::size_t>(size) + 2, '\0');
+        // A spare terminator: stored strings need not end in one, nor fill whole characters.
+        data.assign(static_cast<std::size_t>(size) / sizeof(wchar_t) + 2, L'\0');
         DWORD got = size;
-        status = RegQueryValueExA(key.get(), where.valueName.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(data.data()), &got);
+        status = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                  &got);
         if (status == ERROR_MORE_DATA) size = got;
     }
     if (status != ERROR_SUCCESS) return defaultValue;
-    const Text stored = TextFromField(data.data(), data.size());
-    if (type == REG_SZ) return stored;
-    if (type == REG_EXPAND_SZ) return ExpandReferences(stored).value_or(defaultValue);
+    if (type == REG_SZ) return TextFromWideField(data.data(), data.size());
+    if (type == REG_EXPAND_SZ) {
+        const std::wstring stored(data.data(), std::wcslen(data.data()));
+        return ExpandReferences(stored).value_or(defaultValue);
+    }
     return defaultValue;
 }
 
@@ -145,22 +149,22 @@ Text Win32Host::SpecialFolderPath(int folder) {
     Text path;
     const int csidl = CsidlOf(folder);
     if (csidl >= 0) {
-        char buffer[MAX_PATH + 1] = {};
-        const auto get = LateFunction<decltype(&SHGetSpecialFolderPathA)>("shell32.dll", "SHGetSpecialFolderPathA");
-        if (get && get(nullptr, buffer, csidl, FALSE)) path = TextFromField(buffer, sizeof buffer);
+        wchar_t buffer[MAX_PATH + 1] = {};
+        const auto get = LateFunction<decltype(&SHGetSpecialFolderPathW)>("shell32.dll", "SHGetSpecialFolderPathW");
+        if (get && get(nullptr, buffer, csidl, FALSE)) path = TextFromWideField(buffer, MAX_PATH + 1);
     } else if (folder == special_folder::kWindows) {
-        path = ReadGrowing([](char* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryA(b, n)); });
+        path = ReadGrowing([](wchar_t* b, DWORD n) { return static_cast<DWORD>(GetWindowsDirectoryW(b, n)); });
     } else if (folder == special_folder::kSystem) {
-        path = ReadGrowing([](char* b, DWORD n) { return static_cast<DWORD>(GetSystemDirectoryA(b, n)); });
+        path = ReadGrowing([](wchar_t* b, DWORD n) { return static_cast<DWORD>(GetSystemDirectoryW(b, n)); });
     } else if (folder == special_folder::kTemp) {
-        path = ReadGrowing([](char* b, DWORD n) { return GetTempPathA(n, b); });
+        path = ReadGrowing([](wchar_t* b, DWORD n) { return GetTempPathW(n, b); });
     }
     if (!path.empty() && path.back() != '\\') path.push_back('\\');
     return path;
 }
 
 bool Win32Host::SaveShortcut(const ShortcutLink& link) {
-    ComRef<IShellLinkA> shellLink;
+    ComRef<IShellLinkW> shellLink;
     const auto create = LateFunction<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
     if (!EnsureComponentServices() || !create ||
         FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
@@ -169,21 +173,20 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     ComRef<IPersistFile> file;
     if (FAILED(shellLink->QueryInterface(kPersistFileInterface, file.out()))) return false;
 
-    shellLink->SetPath(link.target.c_str());
+    shellLink->SetPath(WideFromText(link.target).c_str());
     shellLink->SetShowCmd(SW_SHOW);
-    if (link.description) shellLink->SetDescription(link.description->c_str());
-    if (link.arguments) shellLink->SetArguments(link.arguments->c_str());
-    if (link.workingFolder) shellLink->SetWorkingDirectory(link.workingFolder->c_str());
+    if (link.description) shellLink->SetDescription(WideFromText(*link.description).c_str());
+    if (link.arguments) shellLink->SetArguments(WideFromText(*link.arguments).c_str());
+    if (link.workingFolder) shellLink->SetWorkingDirectory(WideFromText(*link.workingFolder).c_str());
 
-    const Text name = ShortcutFileName(link.linkPath);
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-    if (wideLength <= 0) return false;
-    std::vector<wchar_t> wideName(static_cast<std::size_t>(wideLength), L'\0');
-    if (MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wideName.data(), wideLength) <= 0) return false;
-    return SUCCEEDED(file->Save(wideName.data(), TRUE));
+    const std::wstring name = WideFromText(ShortcutFileName(link.linkPath));
+    if (name.empty()) return false;
+    return SUCCEEDED(file->Save(name.c_str(), TRUE));
 }
 
-bool Win32Host::MakeDirectory(const Text& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+bool Win32Host::MakeDirectory(const Text& path) {
+    return !path.empty() && CreateDirectoryW(WideFromText(path).c_str(), nullptr) != FALSE;
+}
 
 bool Win32Host::MakeProgramFolder(const Text& path) {
     // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
@@ -195,15 +198,17 @@ bool Win32Host::MakeProgramFolder(const Text& path) {
         return false;
     }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    return CreateDirectoryA(path.c_str(), &attributes) != FALSE;
+    return !path.empty() && CreateDirectoryW(WideFromText(path).c_str(), &attributes) != FALSE;
 }
 
-bool Win32Host::RemoveFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool Win32Host::RemoveFile(const Text& path) {
+    return !path.empty() && DeleteFileW(WideFromText(path).c_str()) != FALSE;
+}
 
 WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
     if (path.empty()) return WriteOutcome::Failed;
     const HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(WideFromText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError() == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
     }

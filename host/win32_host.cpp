@@ -11,6 +11,7 @@
 #include "host/late_library.h"
 #include "host/message_loop.h"
 #include "host/owned.h"
+#include "host/system_text.h"
 
 namespace host {
 namespace {
@@ -40,14 +41,14 @@ int ShowCommand(std::optional<int> mode, bool forShell) {
     }
 }
 
-const char* ShellVerb(std::optional<int> verb) {
+const wchar_t* ShellVerb(std::optional<int> verb) {
     if (!verb) return nullptr;
     switch (*verb) {
-        case 1: return "edit";
-        case 2: return "explore";
-        case 3: return "find";
-        case 4: return "open";
-        case 5: return "print";
+        case 1: return L"edit";
+        case 2: return L"explore";
+        case 3: return L"find";
+        case 4: return L"open";
+        case 5: return L"print";
         default: return nullptr;
     }
 }
@@ -71,9 +72,9 @@ BOOL CALLBACK CollectOwnWindow(HWND window, LPARAM param) {
 // WM_QUIT, leaving it queued; returns false when it did so.
 bool HandlePendingMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
         if (msg.message == WM_QUIT) return false;
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
         if (msg.message == WM_QUIT) {
             // Posted between the look and the take: put it back for the main loop.
             PostQuitMessage(static_cast<int>(msg.wParam));
@@ -99,7 +100,8 @@ MessageBoxResult Win32Host::ShowMessageBox(const Text& text, int flags,
                                            const std::optional<Text>& caption) {
     UINT style = static_cast<UINT>(flags);
     if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
-    const int button = MessageBoxA(nullptr, text.c_str(), caption ? caption->c_str() : "信息：", style);
+    const int button = MessageBoxW(nullptr, WideFromText(text).c_str(), WideFromText(caption.value_or("信息：")).c_str(),
+                                   style);
     return ResultFromButton(button);
 }
 
@@ -113,15 +115,16 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&windows));
     for (const TopLevelWindow& w : windows) EnableWindow(w.window, FALSE);
 
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA info = {};
+    wchar_t displayName[MAX_PATH] = {};
+    const std::wstring wideTitle = WideFromText(title);
+    BROWSEINFOW info = {};
     info.hwndOwner = owner;
     info.pidlRoot = nullptr;
     info.pszDisplayName = displayName;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
-    const auto browse = LateFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
-    const auto pathOf = LateFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+    const auto browse = LateFunction<decltype(&SHBrowseForFolderW)>("shell32.dll", "SHBrowseForFolderW");
+    const auto pathOf = LateFunction<decltype(&SHGetPathFromIDListW)>("shell32.dll", "SHGetPathFromIDListW");
     const auto shellMalloc = LateFunction<decltype(&SHGetMalloc)>("shell32.dll", "SHGetMalloc");
     PIDLIST_ABSOLUTE item = EnsureComponentServices() && browse && pathOf && shellMalloc ? browse(&info) : nullptr;
 
@@ -132,10 +135,10 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     if (owner != nullptr && IsWindow(owner)) SetActiveWindow(owner);
 
     if (item == nullptr) return Text();
-    // SHGetPathFromIDListA writes up to MAX_PATH bytes, terminator included.
-    char path[MAX_PATH] = {};
+    // SHGetPathFromIDListW writes up to MAX_PATH characters, terminator included.
+    wchar_t path[MAX_PATH] = {};
     Text result;
-    if (pathOf(item, path)) result = TextFromField(path, sizeof path);
+    if (pathOf(item, path)) result = TextFromWideField(path, MAX_PATH);
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(shellMalloc(&allocator)) && allocator != nullptr) {
         allocator->Free(item);
@@ -146,16 +149,17 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
 
 bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode,
                            const std::optional<Text>& workingFolder) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(ShowCommand(windowMode, false));
-    // CreateProcessA may write into the command line, so it gets a copy of its own.
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
+    // CreateProcessW may write into the command line, so it gets a copy of its own.
+    std::wstring line = WideFromText(commandLine);
+    if (line.empty()) return false;
+    const std::wstring folder = workingFolder ? WideFromText(*workingFolder) : std::wstring();
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder ? workingFolder->c_str() : nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder ? folder.c_str() : nullptr, &startup, &process)) {
         return false;
     }
     OwnedHandle processHandle(process.hProcess);
@@ -172,13 +176,14 @@ std::vector<ProcessRecord> Win32Host::ListProcesses() {
     std::vector<ProcessRecord> records;
     OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid()) return records;
-    PROCESSENTRY32 entry = {};
+    PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         ProcessRecord record;
         record.processId = entry.th32ProcessID;
-        record.exeFile = TextFromField(entry.szExeFile, sizeof entry.szExeFile);
+        // Compared as GBK by the caller, whatever the system's code page.
+        record.exeFile = TextFromWideField(entry.szExeFile, MAX_PATH);
         record.moduleId = entry.th32ModuleID;
         record.parentProcessId = entry.th32ParentProcessID;
         record.basePriority = entry.pcPriClassBase;
@@ -230,16 +235,19 @@ void Win32Host::EndProgram(int exitCode) {
 void Win32Host::ShellOpen(std::optional<int> verb, const Text& file,
                           const std::optional<Text>& parameters, const std::optional<Text>& folder,
                           std::optional<int> windowMode) {
-    const auto execute = LateFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    const auto execute = LateFunction<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
     if (!execute) return;
-    execute(nullptr, ShellVerb(verb), file.c_str(), parameters ? parameters->c_str() : nullptr,
-                  folder ? folder->c_str() : "", ShowCommand(windowMode, true));
+    const std::wstring wideFile = WideFromText(file);
+    const std::wstring wideParameters = parameters ? WideFromText(*parameters) : std::wstring();
+    const std::wstring wideFolder = folder ? WideFromText(*folder) : std::wstring();
+    execute(nullptr, ShellVerb(verb), wideFile.c_str(), parameters ? wideParameters.c_str() : nullptr,
+            wideFolder.c_str(), ShowCommand(windowMode, true));
 }
 
 void Win32Host::OpenWebAddress(const Text& address) {
-    const HWND browser = FindWindowExA(nullptr, nullptr, nullptr, "Microsoft Internet Explorer");
-    const auto execute = LateFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-    if (execute) execute(browser, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const HWND browser = FindWindowExW(nullptr, nullptr, nullptr, L"Microsoft Internet Explorer");
+    const auto execute = LateFunction<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
+    if (execute) execute(browser, L"open", WideFromText(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32Host::Wait(int milliseconds) {

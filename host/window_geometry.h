@@ -22,7 +22,7 @@ struct DpiScale {
 inline RECT RectInParent(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
-    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
     if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }

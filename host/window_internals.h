@@ -11,8 +11,8 @@
 
 namespace host {
 
-inline constexpr char kWindowClass[] = "LumoraWizardWindow";
-inline constexpr char kPaintedClass[] = "LumoraPaintedControl";
+inline constexpr wchar_t kWindowClass[] = L"LumoraWizardWindow";
+inline constexpr wchar_t kPaintedClass[] = L"LumoraPaintedControl";
 inline constexpr UINT kCompleteWindow = WM_APP + 1;  // posted by Build, handled once the loop runs
 
 inline COLORREF ToColorRef(std::uint32_t colour) {

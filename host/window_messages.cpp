@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "host/system_text.h"
 #include "host/window_internals.h"
 
 namespace host {
@@ -17,8 +18,8 @@ void WizardWindow::OnButtonClicked(HWND child) {
         // Only a message sent by another program can click a disabled box: undo the
         // toggle, so that it keeps its state whatever is clicked.
         if (s->kind == ControlKind::CheckBox) {
-            const bool on = SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            SendMessageA(child, BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
+            const bool on = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            SendMessageW(child, BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
         }
         return;
     }
@@ -26,7 +27,7 @@ void WizardWindow::OnButtonClicked(HWND child) {
         // Select it and clear its sibling radio buttons; the event follows either way.
         for (ControlState& other : controls_) {
             if (other.kind == ControlKind::RadioBox && other.parentIndex == s->parentIndex) {
-                SendMessageA(other.hwnd, BM_SETCHECK, &other == s ? BST_CHECKED : BST_UNCHECKED, 0);
+                SendMessageW(other.hwnd, BM_SETCHECK, &other == s ? BST_CHECKED : BST_UNCHECKED, 0);
             }
         }
     }
@@ -77,10 +78,7 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             ShutdownBlockReasonDestroy(hwnd);
             return TRUE;
         }
-        const int length = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(std::max(length, 1)), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, wide.data(), length);
-        ShutdownBlockReasonCreate(hwnd, wide.c_str());
+        ShutdownBlockReasonCreate(hwnd, WideFromText(reason).c_str());
         return FALSE;
     }
     case WM_ACTIVATE:
@@ -93,7 +91,7 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             SetFocus(lastFocus_);
             return 0;
         } else {
-            const LRESULT result = DefWindowProcA(hwnd, msg, wParam, lParam);
+            const LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
             EnsureFocus();
             return result;
         }
@@ -112,34 +110,34 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     default:
         break;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 // No exception may leave a window procedure.
 LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         if (msg == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
-        auto* self = reinterpret_cast<WizardWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self = reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (self) return self->OnWindowMessage(hwnd, msg, wParam, lParam);
     } catch (...) {
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
-        auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         HWND top = GetAncestor(hwnd, GA_ROOT);
-        auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrA(top, GWLP_USERDATA)) : nullptr;
+        auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(top, GWLP_USERDATA)) : nullptr;
         if (state && self) return self->OnControlMessage(*state, msg, wParam, lParam);
     } catch (...) {
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace host

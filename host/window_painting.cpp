@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "host/image_decode.h"
+#include "host/system_text.h"
 #include "host/window_geometry.h"
 #include "host/window_internals.h"
 
@@ -31,7 +32,8 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
         SetTextColor(dc, RGB(0, 0, 0));
         UINT format = DT_LEFT | DT_NOPREFIX;
         format |= d.wordWrap ? (DT_WORDBREAK | DT_TOP) : (DT_SINGLELINE | DT_VCENTER);
-        DrawTextA(dc, s.caption.c_str(), static_cast<int>(s.caption.size()), &rc, format);
+        const std::wstring caption = WideFromText(s.caption);
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &rc, format);
         SelectObject(dc, oldFont);
         break;
     }
@@ -102,7 +104,7 @@ LRESULT WizardWindow::OnControlMessage(ControlState& s, UINT msg, WPARAM wParam,
         return 0;
     }
     default:
-        return DefWindowProcA(s.hwnd, msg, wParam, lParam);
+        return DefWindowProcW(s.hwnd, msg, wParam, lParam);
     }
 }
 

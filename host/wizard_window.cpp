@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 
+#include "host/system_text.h"
 #include "host/window_geometry.h"
 #include "host/window_internals.h"
 
@@ -16,7 +17,7 @@ namespace {
 bool RegisterClasses(HINSTANCE instance) {
     static bool registered = false;
     if (registered) return true;
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WizardWindowProc;
     wc.hInstance = instance;
@@ -24,20 +25,20 @@ bool RegisterClasses(HINSTANCE instance) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = kWindowClass;
     // The program's application icon, resource 1, when the executable carries one.
-    wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 0, 0,
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
                                              LR_DEFAULTSIZE | LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (!RegisterClassExA(&wc)) return false;
+    if (!RegisterClassExW(&wc)) return false;
 
-    WNDCLASSEXA pc{};
+    WNDCLASSEXW pc{};
     pc.cbSize = sizeof(pc);
     pc.lpfnWndProc = PaintedControlProc;
     pc.hInstance = instance;
     pc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     pc.lpszClassName = kPaintedClass;
-    if (!RegisterClassExA(&pc)) return false;
+    if (!RegisterClassExW(&pc)) return false;
     registered = true;
     return true;
 }
@@ -111,7 +112,7 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
         }
     }
 
-    hwnd_ = CreateWindowExA(0, kWindowClass, description_.caption,
+    hwnd_ = CreateWindowExW(0, kWindowClass, WideFromText(window_.caption).c_str(),
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                             scale_.ToScreen(window_.left), scale_.ToScreen(window_.top),
                             scale_.ToScreen(window_.width), scale_.ToScreen(window_.height), nullptr,
@@ -120,7 +121,7 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     window_.hwnd = hwnd_;
 
     AttachKeyboard(this);
-    PostMessageA(hwnd_, kCompleteWindow, 0, 0);
+    PostMessageW(hwnd_, kCompleteWindow, 0, 0);
     return true;
 }
 
