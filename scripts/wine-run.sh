@@ -6,7 +6,16 @@ set -uo pipefail
 prefix=${LUMORA_WINEPREFIX:?LUMORA_WINEPREFIX is not set}
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# The locale sets the system's ANSI code page: zh_CN.UTF-8 (936, a Chinese Windows) unless
+# LUMORA_LOCALE names another that scripts/bootstrap.sh compiles (en_US.UTF-8 1252,
+# zh_TW.UTF-8 950, hi_IN.UTF-8 65001). Uncompiled, Wine would still report its code page but
+# fail every non-ASCII file name: refuse it rather than test that.
+locale=${LUMORA_LOCALE:-zh_CN.UTF-8}
+if ! locale -a 2>/dev/null | grep -qix "$(printf '%s' "$locale" | sed 's/\.UTF-8$/.utf8/I')"; then
+    echo "wine-run: the locale $locale is not compiled (scripts/bootstrap.sh)" >&2
+    exit 125
+fi
+export LANG=$locale LC_ALL=$locale
 : "${DISPLAY:=:0}"; export DISPLAY
 
 tmp=$(mktemp -d)
@@ -42,6 +51,8 @@ mkdir -p "$(dirname "$prefix")"
 (
     flock 9
     if [ "$(cat "$prefix/.lumora-ready" 2>/dev/null)" != "$recipe" ]; then
+        # Made as a Chinese Windows whatever the locale of the run that makes it.
+        export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
         rm -rf "$prefix"
         wineboot -i >"$tmp/boot.log" 2>&1
         # Without a window manager every hide of a top-level window stalls; let Wine
