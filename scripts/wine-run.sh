@@ -23,7 +23,7 @@ trap 'rm -rf "$tmp"' EXIT
 
 # What goes into a prefix; one made by an older recipe (another number in its ready mark) is
 # made again.
-recipe=2
+recipe=3
 # Wine's own fonts (Debian's fonts-wine).
 wine_fonts=/usr/share/wine/fonts
 
@@ -42,6 +42,12 @@ setup_fonts() {
             >/dev/null 2>&1
     done
     wine reg add 'HKCU\Software\Wine\Fonts' /v AntialiasFakeBoldOrItalic /t REG_SZ /d n /f >/dev/null 2>&1
+    # Under a western code page the default GUI face is MS Shell Dlg, which a western Windows
+    # draws with Tahoma or Microsoft Sans Serif and, for the characters they lack, with SimSun
+    # through its font links. This Wine does not find its own Tahoma and takes Liberation Sans:
+    # link that to the Song face in the same way, or the Chinese texts draw as empty boxes.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Liberation Sans' \
+        /t REG_MULTI_SZ /d 'gbsn00lp.ttf,AR PL SungtiL GB' /f >/dev/null 2>&1
     cp "$wine_fonts/marlett.ttf" "$prefix/drive_c/windows/Fonts/" ||
         echo "wine-run: the title bar's symbol font is missing ($wine_fonts/marlett.ttf, package fonts-wine)" >&2
 }
