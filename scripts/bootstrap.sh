@@ -35,10 +35,15 @@ if [ "$need_install" = 1 ]; then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${PKGS[@]}" >/dev/null
 fi
-# Wine needs a compiled Chinese locale, or every Chinese file name fails.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-fi
+# Wine takes the system's ANSI code page from the locale, and needs it compiled, or every
+# Chinese file name fails. zh_CN.UTF-8 (code page 936) is the test bed's Chinese Windows; the
+# others let a test run under another code page: en_US.UTF-8 1252, zh_TW.UTF-8 950, and
+# hi_IN.UTF-8 65001 (Hindi has no ANSI code page of its own, so Wine takes UTF-8).
+for name in zh_CN en_US zh_TW hi_IN; do
+    if ! locale -a 2>/dev/null | grep -qix "$name.utf8"; then
+        localedef -i "$name" -f UTF-8 "$name.UTF-8"
+    fi
+done
 # A user without administrator rights, for the tests in which the system must deny access
 # (Wine run as root ignores file permissions).
 if ! id lumora-test >/dev/null 2>&1; then

@@ -5,6 +5,8 @@
 # Set in the environment, these shape the copy:
 #   LUMORA_DPI=N           the display's DPI (the LogPixels of its user)
 #   LUMORA_SMALL_DRIVE=SZ  a drive Q: of that size (a tmpfs; left out where mounting is refused)
+#   LUMORA_LOCALE=NAME     the locale, and so the ANSI code page, of the runs in the copy
+#                          (scripts/wine-run.sh; default zh_CN.UTF-8)
 #   LUMORA_AS_USER=NAME    run as that user rather than root, in a copy of its own under /tmp:
 #                          a user whom the system can deny. The program and the files named in
 #                          LUMORA_CARRY (space-separated) are copied into C:\lumora-run first,
@@ -24,7 +26,8 @@ drive="$copy.q"
 in_copy() {  # in_copy COMMAND...: runs a command in the copy, as its user
     if [ -n "$user" ]; then
         runuser -u "$user" -- env HOME="$(getent passwd "$user" | cut -d: -f6)" USER="$user" LOGNAME="$user" \
-            LUMORA_WINEPREFIX="$copy" DISPLAY="${DISPLAY:-}" LUMORA_RUN_DIR='C:\lumora-run' "$@"
+            LUMORA_WINEPREFIX="$copy" DISPLAY="${DISPLAY:-}" LUMORA_LOCALE="${LUMORA_LOCALE:-}" \
+            LUMORA_RUN_DIR='C:\lumora-run' "$@"
     else
         LUMORA_WINEPREFIX=$copy "$@"
     fi
@@ -35,8 +38,9 @@ cleanup() {
     rm -rf "$copy" "$drive" "$copy.lock"
 }
 
-# Let the template exist (wine-run makes it once), then copy it while it is at rest.
-LUMORA_WINEPREFIX=$template "$run" cmd /c exit >/dev/null 2>&1
+# Let the template exist (wine-run makes it once), then copy it while it is at rest. Other
+# tests share the template: it sees only the default locale.
+LUMORA_LOCALE= LUMORA_WINEPREFIX=$template "$run" cmd /c exit >/dev/null 2>&1
 cleanup
 mkdir -p "$(dirname "$copy")"
 cp -a "$template" "$copy"

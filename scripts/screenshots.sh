@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Walks the setup through all six steps, installing into a copy of the build's Wine prefix,
 # and saves a screenshot of each (the installing step mid-way); then photographs the welcome
-# and destination steps again on displays scaled to 125 %, 150 % and 200 %.
+# and destination steps again on displays scaled to 125 %, 150 % and 200 %, and the welcome
+# and finish steps on a Windows whose ANSI code page is 1252 (a western one).
 # Usage: screenshots.sh BUILD_DIR SETUP_EXE OUT_DIR (DISPLAY must name a running X server)
 set -euo pipefail
 build=$1 exe=$2 out=$3
@@ -18,34 +19,48 @@ shot() {  # shot NAME [DELAY]: the wizard window as it is after DELAY seconds
     echo "$out/$1.png"
 }
 
+# The step's number in the wizard.
+step_number() {
+    case $1 in
+    welcome) echo 1 ;; licence) echo 2 ;; destination) echo 3 ;; ready) echo 4 ;; installing) echo 5 ;;
+    finish) echo 6 ;;
+    esac
+}
+
 # walk PREFIX TAG STEPS...: starts the setup in PREFIX and photographs the steps named, in
-# order (welcome, licence, destination, ready, installing, finish), as TAG<n>-<step>.png; then
-# leaves it: from the finish page without opening anything, else through the exit question.
+# order (welcome, licence, destination, ready, installing, finish), as TAG<n>-<step>.png with
+# the step's number n; then leaves it: from the finish page without opening anything, else
+# through the exit question. LUMORA_LOCALE, when set, is the locale (and so the ANSI code
+# page) the setup runs under.
 walk() {
-    local prefix=$1 tag=$2
+    local prefix=$1 tag=$2 locale=${LUMORA_LOCALE:-}
     shift 2
-    remote() { LUMORA_WINEPREFIX=$prefix "$here/wine-run.sh" "$build/tests/e2e/wizard_remote.exe" "$@"; }
-    LUMORA_WINEPREFIX=$prefix "$here/wine-run.sh" "$exe" &
+    remote() {
+        LUMORA_LOCALE=$locale LUMORA_WINEPREFIX=$prefix "$here/wine-run.sh" "$build/tests/e2e/wizard_remote.exe" "$@"
+    }
+    LUMORA_LOCALE=$locale LUMORA_WINEPREFIX=$prefix "$here/wine-run.sh" "$exe" &
     local setup=$!
     if ! remote wait-window; then
         echo "the setup window did not appear" >&2
         kill "$setup" 2>/dev/null || true
         return 1
     fi
-    local at=welcome n=1 delay
+    local at=welcome delay
     for step in "$@"; do
         delay=0.8
         case "$at:$step" in
         welcome:licence) remote click $next ;;
         welcome:destination) remote click $next; remote click $accept; remote click $next ;;
+        welcome:finish)  # through the licence, destination and ready steps, then the install
+            remote click $next; remote click $accept; remote click $next; remote click $next; remote click $next
+            delay=3 ;;
         licence:destination) remote click $accept; remote click $next ;;
         destination:ready) remote click $next ;;
         ready:installing) remote click $next; delay=0.6 ;;  # the install takes about 1.5 s
         installing:finish) delay=2 ;;
         esac
         at=$step
-        shot "$tag$n-$step" $delay
-        n=$((n + 1))
+        shot "$tag$(step_number "$step")-$step" $delay
     done
     if [ "$at" = finish ]; then
         remote click $notes
@@ -87,3 +102,7 @@ for dpi in 120 144 192; do
     walk "$copy" "dpi$dpi-" welcome destination
     done_with "$copy"
 done
+
+copy=$(in_copy)
+LUMORA_LOCALE=en_US.UTF-8 walk "$copy" cp1252-0 welcome finish
+done_with "$copy"

@@ -6,7 +6,16 @@ set -uo pipefail
 prefix=${LUMORA_WINEPREFIX:?LUMORA_WINEPREFIX is not set}
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# The locale sets the system's ANSI code page: zh_CN.UTF-8 (936, a Chinese Windows) unless
+# LUMORA_LOCALE names another that scripts/bootstrap.sh compiles (en_US.UTF-8 1252,
+# zh_TW.UTF-8 950, hi_IN.UTF-8 65001). Uncompiled, Wine would still report its code page but
+# fail every non-ASCII file name: refuse it rather than test that.
+locale=${LUMORA_LOCALE:-zh_CN.UTF-8}
+if ! locale -a 2>/dev/null | grep -qix "$(printf '%s' "$locale" | sed 's/\.UTF-8$/.utf8/I')"; then
+    echo "wine-run: the locale $locale is not compiled (scripts/bootstrap.sh)" >&2
+    exit 125
+fi
+export LANG=$locale LC_ALL=$locale
 : "${DISPLAY:=:0}"; export DISPLAY
 
 tmp=$(mktemp -d)
@@ -14,7 +23,7 @@ trap 'rm -rf "$tmp"' EXIT
 
 # What goes into a prefix; one made by an older recipe (another number in its ready mark) is
 # made again.
-recipe=2
+recipe=3
 # Wine's own fonts (Debian's fonts-wine).
 wine_fonts=/usr/share/wine/fonts
 
@@ -33,6 +42,12 @@ setup_fonts() {
             >/dev/null 2>&1
     done
     wine reg add 'HKCU\Software\Wine\Fonts' /v AntialiasFakeBoldOrItalic /t REG_SZ /d n /f >/dev/null 2>&1
+    # Under a western code page the default GUI face is MS Shell Dlg, which a western Windows
+    # draws with Tahoma or Microsoft Sans Serif and, for the characters they lack, with SimSun
+    # through its font links. This Wine does not find its own Tahoma and takes Liberation Sans:
+    # link that to the Song face in the same way, or the Chinese texts draw as empty boxes.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Liberation Sans' \
+        /t REG_MULTI_SZ /d 'gbsn00lp.ttf,AR PL SungtiL GB' /f >/dev/null 2>&1
     cp "$wine_fonts/marlett.ttf" "$prefix/drive_c/windows/Fonts/" ||
         echo "wine-run: the title bar's symbol font is missing ($wine_fonts/marlett.ttf, package fonts-wine)" >&2
 }
@@ -42,6 +57,8 @@ mkdir -p "$(dirname "$prefix")"
 (
     flock 9
     if [ "$(cat "$prefix/.lumora-ready" 2>/dev/null)" != "$recipe" ]; then
+        # Made as a Chinese Windows whatever the locale of the run that makes it.
+        export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
         rm -rf "$prefix"
         wineboot -i >"$tmp/boot.log" 2>&1
         # Without a window manager every hide of a top-level window stalls; let Wine

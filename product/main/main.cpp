@@ -1,14 +1,17 @@
 // Lumora.exe: the product's main window. It shows what Function.dll, found beside the
-// program, reports; without the library it says so instead of failing to start.
+// program, reports; without the library it says so instead of failing to start. Its texts,
+// and the library's, are GBK: the window gets them in UTF-16, converted with code page 936
+// named, so that they read the same on a Windows of any ANSI code page.
 #include <windows.h>
 
 #include <string>
 
+#include "host/system_text.h"
 #include "product/function/data_get.h"
 
 namespace {
 
-constexpr char kWindowClass[] = "LumoraMainWindow";
+constexpr wchar_t kWindowClass[] = L"LumoraMainWindow";
 constexpr char kTitle[] = "Lumora v" LUMORA_VERSION;
 constexpr int kInfoId = 100;
 
@@ -44,12 +47,12 @@ std::string LibraryText() {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: {
-        std::string text = LibraryText();
-        HWND info = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
+        const std::wstring text = host::WideFromText(LibraryText());
+        HWND info = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
                                     20, 20, 440, 60, window,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoId)),
-                                    reinterpret_cast<LPCREATESTRUCTA>(lParam)->hInstance, nullptr);
-        SendMessageA(info, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                                    reinterpret_cast<LPCREATESTRUCTW>(lParam)->hInstance, nullptr);
+        SendMessageW(info, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                      FALSE);
         return 0;
     }
@@ -57,14 +60,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
@@ -72,18 +75,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExA(&windowClass) == 0) return 1;
+    if (RegisterClassExW(&windowClass) == 0) return 1;
 
-    HWND window = CreateWindowExA(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    HWND window = CreateWindowExW(0, kWindowClass, host::WideFromText(kTitle).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 500, 160, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return 1;
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

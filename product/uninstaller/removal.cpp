@@ -4,9 +4,9 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include <cstring>
-#include <vector>
+#include <cwchar>
 
+#include "host/system_text.h"
 #include "host/text.h"
 
 extern "C" {
@@ -17,10 +17,16 @@ extern const char lumora_tutorial_url[], lumora_tutorial_url_end[];
 namespace uninstall {
 namespace {
 
+using host::WideFromText;
+
 const char* const kProductFiles[] = {"Lumora.exe",   "TarvelUP.exe",   "卸载.exe",       "Function.dll", "Tarvel-Skin.dll",
                                      "更新日志.log", "常见问题解答.txt", "Lumora官网.url", "Lumora视频教程.url"};
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// Every path goes to the system in UTF-16, converted from GBK with code page 936 named: the
+// same names on every Windows, whatever its ANSI code page.
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(WideFromText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 Kept Reason(DWORD error) {
     switch (error) {
@@ -37,7 +43,7 @@ Kept Reason(DWORD error) {
 }
 
 bool FileHolds(const std::string& path, std::string_view expected) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(WideFromText(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     std::string bytes(expected.size() + 1, '\0');  // one more: a longer file is another file
@@ -53,23 +59,24 @@ public:
 
     // A file the setup wrote. One that is gone already is not missed.
     void File(const std::string& path, bool isMainProgram = false) {
-        if (!Exists(path)) return;
-        if (DeleteFileA(path.c_str())) {
+        const std::wstring wide = WideFromText(path);
+        if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (DeleteFileW(wide.c_str())) {
             ++report_.removed;
             return;
         }
         DWORD error = GetLastError();
         // A read-only copy is still ours to remove.
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
         if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & FILE_ATTRIBUTE_READONLY) &&
-            SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-            if (DeleteFileA(path.c_str())) {
+            SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+            if (DeleteFileW(wide.c_str())) {
                 ++report_.removed;
                 return;
             }
             error = GetLastError();
-            SetFileAttributesA(path.c_str(), attributes);
+            SetFileAttributesW(wide.c_str(), attributes);
         }
         report_.kept.push_back({path, isMainProgram && productRunning_ ? Kept::StillRunning : Reason(error)});
     }
@@ -94,7 +101,7 @@ public:
     // A folder the setup made: removed only when nothing is left in it.
     void Folder(const std::string& path) {
         if (!Exists(path)) return;
-        if (RemoveDirectoryA(path.c_str())) {
+        if (RemoveDirectoryW(WideFromText(path).c_str())) {
             ++report_.removed;
             return;
         }
@@ -137,22 +144,29 @@ std::string_view TutorialShortcutBytes() {
 }
 
 std::string LinkTarget(const std::string& linkFile) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link)))) {
         return {};
     }
     std::string target;
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, nullptr, 0);
-        std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide.data(), length);
+    const std::wstring wide = WideFromText(linkFile);
+    if (!wide.empty() && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
         // The link's own buffer for its path is MAX_PATH long.
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(wide.data(), STGM_READ)) &&
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
             link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
-            target.assign(path, strnlen(path, sizeof path));
+            // A link keeps its target's path in the system's ANSI code page too, and some shells
+            // give that form back: a character that the code page lacks then reads as '?', which
+            // no file name holds. The link's item list keeps the name whole.
+            PIDLIST_ABSOLUTE items = nullptr;
+            if (std::wcschr(path, L'?') != nullptr && SUCCEEDED(link->GetIDList(&items)) && items != nullptr) {
+                wchar_t whole[MAX_PATH] = {};
+                if (SHGetPathFromIDListW(items, whole)) std::wcscpy(path, whole);
+                CoTaskMemFree(items);
+            }
+            target = host::TextFromWideField(path, MAX_PATH);
         }
         file->Release();
     }
@@ -161,15 +175,17 @@ std::string LinkTarget(const std::string& linkFile) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
+    // Compared as the system compares names, in UTF-16, letter case aside.
     auto full = [](const std::string& path) {
-        const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-        if (needed == 0) return path;
-        std::string result(needed, '\0');
-        const DWORD got = GetFullPathNameA(path.c_str(), needed, result.data(), nullptr);
+        const std::wstring wide = WideFromText(path);
+        const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) return wide;
+        std::wstring result(needed, L'\0');
+        const DWORD got = GetFullPathNameW(wide.c_str(), needed, result.data(), nullptr);
         result.resize(got < needed ? got : 0);
         return result;
     };
-    return !a.empty() && !b.empty() && lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
+    return !a.empty() && !b.empty() && lstrcmpiW(full(a).c_str(), full(b).c_str()) == 0;
 }
 
 std::string FolderOf(const std::string& path) {

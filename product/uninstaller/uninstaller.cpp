@@ -6,15 +6,22 @@
 // copy waits for it to end, offers to close a running Lumora, removes the files and
 // shortcuts, says what it did, and goes with its folder at the next restart, or earlier when
 // a later run clears what earlier ones left.
+//
+// Its texts and the names it handles are GBK; they reach the system in UTF-16, converted with
+// code page 936 named (host/system_text.h), so that it shows and finds the same names on a
+// Windows of any ANSI code page.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "host/dll_search.h"
+#include "host/system_text.h"
 #include "host/text.h"
 #include "product/uninstaller/hand_over.h"
 #include "product/uninstaller/owned_handle.h"
@@ -22,6 +29,8 @@
 
 namespace {
 
+using host::TextFromWide;
+using host::WideFromText;
 using uninstall::Kept;
 using uninstall::OwnedHandle;
 
@@ -32,32 +41,31 @@ constexpr char kRunning[] = "Lumora 正在运行，需要先关闭它才能完�
 constexpr char kCannotStart[] = "无法开始卸载：不能在临时文件夹中准备卸载程序。\r\n\r\n请稍后重试。";
 constexpr char kRemoveSwitch[] = "/remove";
 
-int Ask(const char* text, UINT flags) { return MessageBoxA(nullptr, text, kCaption, flags | MB_SETFOREGROUND); }
+int Ask(const std::string& text, UINT flags) {
+    return MessageBoxW(nullptr, WideFromText(text).c_str(), WideFromText(kCaption).c_str(), flags | MB_SETFOREGROUND);
+}
 
 // A path that the system writes into a buffer of the caller's: grown until it fits.
 template <typename Fill>
 std::string Grown(Fill fill) {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 8; ++attempt) {
         const DWORD got = fill(path.data(), static_cast<DWORD>(path.size()));
         if (got == 0) return {};
-        if (got < path.size()) {
-            path.resize(got);
-            return path;
-        }
-        path.assign(path.size() * 2 > got + 1 ? path.size() * 2 : got + 1, '\0');
+        if (got < path.size()) return TextFromWide(path.data(), got);
+        path.assign(path.size() * 2 > got + 1 ? path.size() * 2 : got + 1, L'\0');
     }
     return {};
 }
 
 std::string OwnPath() {
-    return Grown([](char* b, DWORD n) { return GetModuleFileNameA(nullptr, b, n); });
+    return Grown([](wchar_t* b, DWORD n) { return GetModuleFileNameW(nullptr, b, n); });
 }
 
 std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH + 1] = {};  // the size the call writes into
-    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return {};
-    return host::TextFromField(path, sizeof path);
+    wchar_t path[MAX_PATH + 1] = {};  // the size the call writes into
+    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return {};
+    return host::TextFromWideField(path, MAX_PATH + 1);
 }
 
 const char* Why(Kept why) {
@@ -72,9 +80,9 @@ const char* Why(Kept why) {
 }
 
 std::string ImageOf(HANDLE process) {
-    return Grown([process](char* b, DWORD n) {
+    return Grown([process](wchar_t* b, DWORD n) {
         DWORD size = n;
-        return QueryFullProcessImageNameA(process, 0, b, &size) ? size : 0;
+        return QueryFullProcessImageNameW(process, 0, b, &size) ? size : 0;
     });
 }
 
@@ -85,10 +93,10 @@ OwnedHandle RunningProduct(const std::string& folder) {
     const std::string program = folder + "\\Lumora.exe";
     const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return {};
-    PROCESSENTRY32 entry{};
+    PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, "Lumora.exe") != 0) continue;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"Lumora.exe") != 0) continue;
         // Opened first, then its image asked: the number cannot change hands in between.
         OwnedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
                                         entry.th32ProcessID));
@@ -106,19 +114,21 @@ void EndProcess(HANDLE process) {
 // write or delete sharing, until the copy has been started: neither can be renamed away and
 // replaced in between.
 bool StartCopy(const std::string& self, const std::string& folder, const std::string& copy) {
-    const OwnedHandle heldFolder(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!heldFolder || !CopyFileA(self.c_str(), copy.c_str(), TRUE)) return false;
+    const std::wstring wideFolder = WideFromText(folder), wideCopy = WideFromText(copy);
+    const OwnedHandle heldFolder(CreateFileW(wideFolder.c_str(), FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!heldFolder || !CopyFileW(WideFromText(self).c_str(), wideCopy.c_str(), TRUE)) return false;
     const OwnedHandle heldCopy(
-        CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(wideCopy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!heldCopy) return false;
-    std::string line = "\"" + copy + "\" " + kRemoveSwitch + " \"" + uninstall::FolderOf(self) + "\" " +
-                       std::to_string(GetCurrentProcessId());
-    STARTUPINFOA startup{};
+    std::wstring line = WideFromText("\"" + copy + "\" " + kRemoveSwitch + " \"" + uninstall::FolderOf(self) + "\" " +
+                                     std::to_string(GetCurrentProcessId()));
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &started)) {
+    if (!CreateProcessW(wideCopy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, wideFolder.c_str(),
+                        &startup, &started)) {
         return false;
     }
     CloseHandle(started.hThread);
@@ -133,8 +143,8 @@ bool HandOver() {
     if (folder.empty()) return false;
     const std::string copy = folder + "\\" + uninstall::kCopyName;
     if (StartCopy(self, folder, copy)) return true;
-    DeleteFileA(copy.c_str());
-    RemoveDirectoryA(folder.c_str());
+    DeleteFileW(WideFromText(copy).c_str());
+    RemoveDirectoryW(WideFromText(folder).c_str());
     return false;
 }
 
@@ -170,8 +180,19 @@ int Remove(const std::string& folder, DWORD firstPart) {
         said = "卸载已结束，共删除 " + std::to_string(report.removed) + " 项。以下项目未删除：\r\n";
         for (const uninstall::KeptItem& item : report.kept) said += "\r\n" + item.path + "\r\n    " + Why(item.why);
     }
-    Ask(said.c_str(), MB_OK | (report.kept.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+    Ask(said, MB_OK | (report.kept.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
     return 0;
+}
+
+// The command line's arguments, read in UTF-16 and held as GBK.
+std::vector<std::string> Arguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(TextFromWide(std::wstring(wide[i])));
+    LocalFree(wide);
+    return arguments;
 }
 
 }  // namespace
@@ -179,9 +200,10 @@ int Remove(const std::string& folder, DWORD firstPart) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
     // Only the copy in a hand-over folder removes anything without asking first.
-    if (__argc == 4 && lstrcmpA(__argv[1], kRemoveSwitch) == 0 &&
+    const std::vector<std::string> arguments = Arguments();
+    if (arguments.size() == 4 && arguments[1] == kRemoveSwitch &&
         uninstall::IsHandOverCopy(OwnPath(), uninstall::HandOverRoot())) {
-        return Remove(__argv[2], static_cast<DWORD>(std::strtoul(__argv[3], nullptr, 10)));
+        return Remove(arguments[2], static_cast<DWORD>(std::strtoul(arguments[3].c_str(), nullptr, 10)));
     }
     return AskAndHandOver();
 }

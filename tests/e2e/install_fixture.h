@@ -1,7 +1,9 @@
 #pragma once
 // Installing with the built setup from another process, as a user does it, and looking at
 // what it left: the programs of the build, the carried files to compare with, the special
-// folders, shortcuts, and a stand-in for the programs the shell opens things with.
+// folders, shortcuts, and a stand-in for the programs the shell opens things with. Names and
+// texts are GBK here, as the setup holds them, and reach the system in UTF-16 converted with
+// code page 936 (test::Wide, test::Gbk): the same expectations hold on every ANSI code page.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -11,6 +13,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -35,9 +38,9 @@ inline const char* const kRecord = "C:\\lumora-opened.txt";
 // Where the programs of the test are: copied into LUMORA_RUN_DIR when the test runs as another
 // user, else where the build left them.
 inline std::string RunDir() {
-    char value[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableA("LUMORA_RUN_DIR", value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value) : std::string();
+    wchar_t value[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"LUMORA_RUN_DIR", value, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? test::Gbk(std::wstring(value, n)) : std::string();
 }
 inline std::string Located(const char* built, const char* name) {
     return RunDir().empty() ? remote::WindowsPath(built) : RunDir() + "\\" + name;
@@ -55,14 +58,16 @@ inline bool Eventually(const std::function<bool()>& holds, int ms = 10000) {
 }
 
 inline bool WriteAll(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE f = CreateFileW(test::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD done = 0;
     const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
     CloseHandle(f);
     return ok;
 }
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::string& path) {
+    return GetFileAttributesW(test::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 inline std::string Product(const char* name) {
     std::string bytes;
     EXPECT_TRUE(test::ReadFileBytes(ProductDir() + "\\" + name, bytes)) << name;
@@ -76,53 +81,76 @@ inline ::testing::AssertionResult SameAsCarried(const std::string& path, const c
     return ::testing::AssertionSuccess();
 }
 inline std::string SpecialFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
-    return path;
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return test::Gbk(path);
 }
-// The target that a shell link file names, or the empty text.
+// The target that a shell link file names, or the empty text. Wine gives back the path a link
+// keeps in the ANSI code page, where a character the code page lacks reads as '?' (no file
+// name holds one); the link's item list, which the shell follows too, keeps it whole.
 inline std::string LinkTarget(const std::string& linkFile) {
-    IShellLinkA* link = nullptr;
+    IShellLinkW* link = nullptr;
     std::string target;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link)))) {
         return target;
     }
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
-        char path[MAX_PATH] = {};
-        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
-            target = path;
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(test::Wide(linkFile).c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
+            PIDLIST_ABSOLUTE items = nullptr;
+            if (std::wcschr(path, L'?') && SUCCEEDED(link->GetIDList(&items)) && items) {
+                if (!SHGetPathFromIDListW(items, path)) path[0] = L'\0';
+                CoTaskMemFree(items);
+            }
+            target = test::Gbk(path);
         }
         file->Release();
     }
     link->Release();
     return target;
 }
+// A text value as a string of UTF-16 units with its terminator.
+inline LSTATUS SetText(HKEY key, const wchar_t* name, const std::string& value) {
+    const std::wstring wide = test::Wide(value);
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+}
 inline void SetMachineText(const char* name, const std::string& value) {
-    ASSERT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
+    ASSERT_EQ(SetText(HKEY_LOCAL_MACHINE, test::Wide(name).c_str(), value), ERROR_SUCCESS);
 }
 inline void SetDefault(const std::string& key, const std::string& value) {
     HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, test::Wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                              nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    SetText(k, nullptr, value);
     RegCloseKey(k);
+}
+// Every process of the snapshot: its id, its parent's, and its file name (GBK).
+struct ProcessEntry {
+    DWORD id, parent;
+    std::string name;
+};
+inline std::vector<ProcessEntry> Processes() {
+    std::vector<ProcessEntry> all;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return all;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        all.push_back({entry.th32ProcessID, entry.th32ParentProcessID, test::Gbk(entry.szExeFile)});
+    }
+    CloseHandle(snapshot);
+    return all;
 }
 inline std::vector<DWORD> ProcessesNamed(const char* name) {
     std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpA(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
+    for (const ProcessEntry& p : Processes()) {
+        if (p.name == name) ids.push_back(p.id);
     }
-    CloseHandle(snapshot);
     return ids;
 }
 
@@ -134,14 +162,10 @@ struct Parent {
 inline Parent ParentOf(DWORD processId) {
     Parent parent;
     std::map<DWORD, std::string> names;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        names[entry.th32ProcessID] = entry.szExeFile;
-        if (entry.th32ProcessID == processId) parent.id = entry.th32ParentProcessID;
+    for (const ProcessEntry& p : Processes()) {
+        names[p.id] = p.name;
+        if (p.id == processId) parent.id = p.parent;
     }
-    CloseHandle(snapshot);
     if (names.count(parent.id)) parent.name = names[parent.id];
     return parent;
 }
@@ -150,7 +174,7 @@ inline Parent ParentOf(DWORD processId) {
 inline std::string CurrentFolderOf(DWORD processId) {
     using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
     if (!p || !query) return {};
     PROCESS_BASIC_INFORMATION basic{};
@@ -170,10 +194,7 @@ inline std::string CurrentFolderOf(DWORD processId) {
         if (!ReadProcessMemory(p, reinterpret_cast<void*>(folder.buffer), wide.data(), folder.length, nullptr)) wide.clear();
     }
     CloseHandle(p);
-    std::string path(wide.size() * 2 + 1, '\0');
-    path.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                             path.data(), static_cast<int>(path.size()), nullptr,
-                                                             nullptr)));
+    std::string path = test::Gbk(wide);
     if (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
 }
@@ -185,8 +206,8 @@ public:
     ShellWindow() {
         using Set = BOOL(WINAPI*)(HWND);
         const auto set = reinterpret_cast<Set>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow")));
-        window_ = CreateWindowExA(0, "STATIC", "shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+        window_ = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         EXPECT_TRUE(set && window_ && set(window_) && GetShellWindow() == window_);
     }
     ~ShellWindow() { DestroyWindow(window_); }
@@ -200,11 +221,11 @@ private:
 inline std::string ImagePath(DWORD processId) {
     HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (!p) return {};
-    char path[MAX_PATH] = {};
-    DWORD size = sizeof path;
-    const bool ok = QueryFullProcessImageNameA(p, 0, path, &size) != FALSE;
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const bool ok = QueryFullProcessImageNameW(p, 0, path, &size) != FALSE;
     CloseHandle(p);
-    return ok ? std::string(path, size) : std::string();
+    return ok ? test::Gbk(std::wstring(path, size)) : std::string();
 }
 
 class SetupInstall : public ::testing::Test {
@@ -213,9 +234,9 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         menu = SpecialFolder(CSIDL_PROGRAMS) + "\\Lumora";
         desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-        char programFiles[MAX_PATH] = {};
-        GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
-        D = std::string(programFiles) + "\\Lumora";
+        wchar_t programFiles[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+        D = test::Gbk(programFiles) + "\\Lumora";
     }
     void TearDown() override {
         if (setup.handle && remote::WaitExit(setup, 0) == -1) remote::Kill(setup);
@@ -238,14 +259,14 @@ protected:
     // Installs into a folder that exists already, holding these files.
     void IntoExistingFolder(std::initializer_list<std::pair<const char*, std::string>> files) {
         Into("C:\\Apps\\Lumora");
-        CreateDirectoryA("C:\\Apps", nullptr);
-        CreateDirectoryA(D.c_str(), nullptr);
+        CreateDirectoryW(L"C:\\Apps", nullptr);
+        CreateDirectoryW(test::Wide(D).c_str(), nullptr);
         for (const auto& [name, bytes] : files) ASSERT_TRUE(WriteAll(D + "\\" + name, bytes)) << name;
     }
     // A read-only file of the destination that this user may not replace.
     void MakeReadOnly(const char* name) {
         const std::string path = D + "\\" + name;
-        ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_TRUE(SetFileAttributesW(test::Wide(path).c_str(), FILE_ATTRIBUTE_READONLY));
         ASSERT_FALSE(WriteAll(path, "x")) << "this case needs a user whom the system denies";
     }
     void StartSetup() {
@@ -256,7 +277,7 @@ protected:
     }
     HWND C(std::uint32_t id) const { return remote::FindControl(window, id); }
     std::string TextOf(std::uint32_t id) const { return remote::Text(C(id)); }
-    bool Ticked(std::uint32_t id) const { return SendMessageA(C(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Ticked(std::uint32_t id) const { return SendMessageW(C(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void SetTicked(std::uint32_t id, bool ticked) {
         if (Ticked(id) == ticked) return;
         remote::Click(C(id));
@@ -281,7 +302,7 @@ protected:
         remote::Click(C(k下一步));
         return Eventually([&] { return TextOf(k下一步) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000);
     }
-    int Progress() const { return static_cast<int>(SendMessageA(C(k进度条), PBM_GETPOS, 0, 0)); }
+    int Progress() const { return static_cast<int>(SendMessageW(C(k进度条), PBM_GETPOS, 0, 0)); }
     // The error box that ends a failed install: its text; OK pressed; the exit code checked.
     std::string FailureMessage() {
         HWND box = remote::FindMessageBox(setup.id, 30000);

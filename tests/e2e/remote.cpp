@@ -5,7 +5,12 @@
 
 #include <vector>
 
+#include "host/system_text.h"
+
 namespace remote {
+
+using host::TextFromWide;
+using host::WideFromText;
 
 std::string WindowsPath(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;
@@ -16,12 +21,13 @@ std::string WindowsPath(const std::string& unixPath) {
 }
 
 Process Start(const std::string& exe, const std::string& folder) {
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string commandLine = "\"" + exe + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    std::wstring commandLine = WideFromText("\"" + exe + "\"");
+    const std::wstring wideFolder = WideFromText(folder);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : wideFolder.c_str(), &si, &pi)) {
         return {};
     }
     CloseHandle(pi.hThread);
@@ -46,7 +52,7 @@ namespace {
 
 struct Search {
     DWORD processId;
-    const char* className;  // null: any
+    const wchar_t* className;  // null: any
     const std::string* title;  // null: any
     HWND found = nullptr;
 };
@@ -57,9 +63,9 @@ BOOL CALLBACK MatchTop(HWND hwnd, LPARAM param) {
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != s->processId || !IsWindowVisible(hwnd)) return TRUE;
     if (s->className) {
-        char name[64] = {};
-        GetClassNameA(hwnd, name, sizeof name);
-        if (lstrcmpA(name, s->className) != 0) return TRUE;
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (lstrcmpW(name, s->className) != 0) return TRUE;
     }
     if (s->title && Text(hwnd) != *s->title) return TRUE;
     s->found = hwnd;
@@ -97,7 +103,7 @@ HWND FindTopWindow(DWORD processId, const std::string& title, DWORD timeoutMs) {
 }
 
 HWND FindMessageBox(DWORD processId, DWORD timeoutMs) {
-    return WaitFor({processId, "#32770", nullptr}, timeoutMs);
+    return WaitFor({processId, L"#32770", nullptr}, timeoutMs);
 }
 
 namespace {
@@ -109,9 +115,9 @@ struct AnyProcessSearch {
 
 BOOL CALLBACK MatchTitledBox(HWND hwnd, LPARAM param) {
     auto* s = reinterpret_cast<AnyProcessSearch*>(param);
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    if (!IsWindowVisible(hwnd) || lstrcmpA(name, "#32770") != 0 || Text(hwnd) != *s->caption) return TRUE;
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (!IsWindowVisible(hwnd) || lstrcmpW(name, L"#32770") != 0 || Text(hwnd) != *s->caption) return TRUE;
     s->found = hwnd;
     return FALSE;
 }
@@ -141,17 +147,19 @@ HWND FindControl(HWND top, std::uint32_t id) {
     }
 }
 
-std::string Text(HWND hwnd) {
+std::wstring WideText(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-    std::vector<char> buffer(length + 1, '\0');
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::vector<wchar_t> buffer(length + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                         SMTO_ABORTIFHUNG, 5000, &got);
-    return std::string(buffer.data(), got);
+    return std::wstring(buffer.data(), got < buffer.size() ? got : 0);
 }
 
-void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+std::string Text(HWND hwnd) { return TextFromWide(WideText(hwnd)); }
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void PressKey(HWND top, WORD key) {
     if (GetForegroundWindow() != top) SetForegroundWindow(top);
@@ -171,7 +179,7 @@ HWND FocusOf(HWND top) {
 bool PressBoxButton(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);
     if (!button) return false;
-    PostMessageA(button, BM_CLICK, 0, 0);
+    PostMessageW(button, BM_CLICK, 0, 0);
     return true;
 }
 
@@ -192,12 +200,12 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
 }
 
 long RunToEnd(const std::string& commandLine, DWORD timeoutMs) {
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi)) {
+    std::wstring line = WideFromText(commandLine);
+    if (line.empty() || !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &si, &pi)) {
         return -1;
     }
     CloseHandle(pi.hThread);
@@ -220,7 +228,9 @@ public:
     RemotePage(const RemotePage&) = delete;
     RemotePage& operator=(const RemotePage&) = delete;
 
-    char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+    wchar_t* at(std::size_t offset) const {
+        return reinterpret_cast<wchar_t*>(static_cast<char*>(address_) + offset);
+    }
     bool Write(std::size_t offset, const void* data, std::size_t size) const {
         SIZE_T done = 0;
         return address_ && WriteProcessMemory(process_, at(offset), data, size, &done) && done == size;
@@ -235,36 +245,43 @@ private:
     void* address_;
 };
 
-// The text of the tree's selected item, read through the other process's memory.
+// The text of the tree's selected item, read through the other process's memory: the request
+// at 0, the text at 1024 (up to 511 characters and their end).
 std::string SelectedItemText(const RemotePage& page, HWND tree) {
-    const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!item) return {};
-    TVITEMA request{};
+    constexpr int kCapacity = 512;
+    TVITEMW request{};
     request.mask = TVIF_TEXT;
     request.hItem = item;
     request.pszText = page.at(1024);
-    request.cchTextMax = 1024;
+    request.cchTextMax = kCapacity;
     if (!page.Write(0, &request, sizeof request)) return {};
     DWORD_PTR ok = 0;
-    if (!SendMessageTimeoutA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(page.at(0)), SMTO_NORMAL, 5000, &ok) ||
+    if (!SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(page.at(0)), SMTO_NORMAL, 5000, &ok) ||
         !ok) {
         return {};
     }
-    char text[1024] = {};
-    if (!page.Read(1024, text, sizeof text - 1)) return {};
-    return text;
+    wchar_t text[kCapacity] = {};
+    if (!page.Read(1024, text, sizeof text)) return {};
+    return host::TextFromWideField(text, kCapacity);
 }
 
 }  // namespace
 
 bool SelectFolder(const Process& p, HWND dialog, const std::string& path, const std::string& item) {
     RemotePage page(p.handle);
-    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
-    if (!tree || !page.Write(2048, path.c_str(), path.size() + 1)) return false;
+    HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    // The path at 2048, up to the page's end.
+    const std::wstring widePath = WideFromText(path);
+    if (!tree || (widePath.size() + 1) * sizeof(wchar_t) > 2048 ||
+        !page.Write(2048, widePath.c_str(), (widePath.size() + 1) * sizeof(wchar_t))) {
+        return false;
+    }
     // A tree still being filled can ignore the first attempts.
     for (int attempt = 0; attempt < 50; ++attempt) {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(page.at(2048)), SMTO_NORMAL,
+        SendMessageTimeoutW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(page.at(2048)), SMTO_NORMAL,
                             5000, &ignored);
         if (SelectedItemText(page, tree).find(item) != std::string::npos) return true;
         Sleep(100);

@@ -1,6 +1,8 @@
 #pragma once
 // Working the setup from another process, as a user would: find its window and controls,
-// click, answer its message boxes, read texts.
+// click, answer its message boxes, read texts. Texts are GBK on this side, as the setup
+// holds them; the system is spoken to in UTF-16, converted with code page 936, so that the
+// same expectations hold whatever the system's ANSI code page is.
 #include <windows.h>
 
 #include <cstdint>
@@ -35,6 +37,8 @@ std::string BoxMessage(HWND box);
 // null when there is none.
 HWND FindControl(HWND top, std::uint32_t id);
 
+// The window's text as the window holds it (WM_GETTEXT, Unicode), and as GBK.
+std::wstring WideText(HWND hwnd);
 std::string Text(HWND hwnd);
 // Clicks a button without waiting for what the click starts.
 void Click(HWND button);

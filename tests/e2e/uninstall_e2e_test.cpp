@@ -1,22 +1,18 @@
 // The installed uninstaller, after a real installation by the built setup: run from the
 // product folder or its Start-menu link and answered as a user answers it, each case in a
 // fresh prefix of its own. It removes exactly what the setup wrote, and nothing else.
-#include "tests/e2e/install_fixture.h"
+#include "tests/e2e/uninstall_fixture.h"
 
 #include <cstdio>
 
 #include <aclapi.h>
 #include <sddl.h>
-#include <shellapi.h>
 
 #include <regex>
 
 namespace {
 
 using namespace e2e;
-
-const std::string kCaption = "卸载 Lumora";
-const char* const kCopy = "lumora-uninstall.exe";
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 std::string LeafOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
@@ -63,80 +59,6 @@ int UnixMode(const std::string& path) {
                : -1;
 }
 
-class Uninstall : public SetupInstall {
-protected:
-    // A whole installation with the options given; the setup then ends from its finish page
-    // without opening anything.
-    void Install(bool shortcuts = true, bool texts = true) {
-        StartSetup();
-        WalkToReady(shortcuts, texts);
-        ASSERT_TRUE(InstallToFinishPage());
-        SetTicked(k查看更新内容, false);
-        SetTicked(k查看解决方案, false);
-        remote::Click(C(k下一步));
-        ASSERT_EQ(remote::WaitExit(setup, 20000), 0);
-    }
-    // Starts the uninstaller: the installed one, or through the Start-menu link.
-    void StartUninstaller(bool throughMenu = false) {
-        if (throughMenu) {
-            ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", (menu + "\\卸载.lnk").c_str(), nullptr,
-                                                              nullptr, SW_SHOWNORMAL)),
-                      32);
-        } else {
-            uninstaller = remote::Start(D + "\\卸载.exe");
-            ASSERT_NE(uninstaller.handle, nullptr);
-        }
-    }
-    remote::Process StartInstalledProduct() {
-        remote::Process product = remote::Start(D + "\\Lumora.exe");
-        if (product.handle) WaitForInputIdle(product.handle, 10000);
-        return product;
-    }
-    // Answers the box with this text in it; false when no such box came.
-    bool Answer(const char* textPart, int button) {
-        HWND box = remote::FindBoxTitled(kCaption, 20000);
-        if (!box) return false;
-        const std::string text = remote::BoxMessage(box);
-        EXPECT_NE(text.find(textPart), std::string::npos) << text;
-        remote::PressBoxButton(box, button);
-        return Eventually([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-    }
-    // The copy that does the work, while it runs.
-    static std::string RunningCopy() {
-        const std::vector<DWORD> copies = ProcessesNamed(kCopy);
-        return copies.size() == 1 ? ImagePath(copies[0]) : "no copy runs";
-    }
-    // The closing report, acknowledged; and then nothing of the uninstaller is left running.
-    std::string Report() {
-        HWND box = remote::FindBoxTitled(kCaption, 30000);
-        if (!box) return "no report";
-        copy = RunningCopy();
-        const std::string text = remote::BoxMessage(box);
-        remote::PressBoxButton(box, IDOK);
-        EXPECT_TRUE(Eventually([] { return NothingOfTheUninstallerRuns(); })) << "still running";
-        return text;
-    }
-    static bool NothingOfTheUninstallerRuns() {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        bool found = false;
-        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-            found |= lstrcmpA(entry.szExeFile, "卸载.exe") == 0 || lstrcmpiA(entry.szExeFile, kCopy) == 0;
-        }
-        CloseHandle(snapshot);
-        return !found;
-    }
-    void ExpectAllTheSetupWroteGone() {
-        for (const char* name : kProgramFiles) EXPECT_FALSE(Exists(D + "\\" + name)) << name;
-        for (const char* name : kTextFiles) EXPECT_FALSE(Exists(D + "\\" + name)) << name;
-        ExpectNothingOutsideTheDestination();
-    }
-
-    remote::Process uninstaller;
-    std::string copy;  // the copy that made the last report
-};
-
 TEST_F(Uninstall, EverythingGoesWithTheFolder) {
     Install();
     StartUninstaller(true);
@@ -161,7 +83,7 @@ TEST_F(Uninstall, TheCopyRunsFromAFolderOnlyAdministratorsMayChange) {
     Install();
     StartUninstaller();
     ASSERT_TRUE(Answer("移除 Lumora", IDYES));
-    ASSERT_NE(remote::FindBoxTitled(kCaption, 30000), nullptr);  // the report, shown by the copy
+    ASSERT_NE(remote::FindBoxTitled(kUninstallCaption, 30000), nullptr);  // the report, shown by the copy
     const std::string folder = FolderOf(RunningCopy());
     char windows[MAX_PATH] = {};
     ASSERT_GT(GetSystemWindowsDirectoryA(windows, MAX_PATH), 0u);
@@ -250,7 +172,7 @@ TEST_F(Uninstall, RunningLumoraThatEndsDuringTheQuestionKeepsItsNumber) {
     ASSERT_NE(product.handle, nullptr);
     StartUninstaller();
     ASSERT_TRUE(Answer("移除 Lumora", IDYES));
-    ASSERT_NE(remote::FindBoxTitled(kCaption, 20000), nullptr);
+    ASSERT_NE(remote::FindBoxTitled(kUninstallCaption, 20000), nullptr);
     remote::Kill(product);  // ended, and our handle closed
     Sleep(2000);            // unheld, an ended process's number is free again within half a second
     HANDLE ended = OpenProcess(SYNCHRONIZE, FALSE, product.id);

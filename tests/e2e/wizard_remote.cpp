@@ -16,12 +16,13 @@
 
 namespace {
 
-const std::string kTitle = "安装向导-Lumora";
+// As the window holds it, whatever the system's ANSI code page.
+const wchar_t kTitle[] = L"安装向导-Lumora";
 
 HWND FindWizard(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND w = FindWindowA(nullptr, kTitle.c_str());
+        HWND w = FindWindowW(nullptr, kTitle);
         if (w && IsWindowVisible(w)) return w;
         if (GetTickCount() - start > timeoutMs) return nullptr;
         Sleep(100);
@@ -43,12 +44,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "close") {
-        PostMessageA(wizard, WM_CLOSE, 0, 0);
+        PostMessageW(wizard, WM_CLOSE, 0, 0);
         return 0;
     }
     if (command == "answer" && argc > 2) {
         DWORD pid = 0;
-        HWND any = wizard ? wizard : FindWindowA("#32770", nullptr);
+        HWND any = wizard ? wizard : FindWindowW(L"#32770", nullptr);
         if (!any) return 1;
         GetWindowThreadProcessId(any, &pid);
         HWND box = remote::FindMessageBox(pid, 10000);

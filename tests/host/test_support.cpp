@@ -5,30 +5,51 @@
 
 #include <cstring>
 
+#include "host/system_text.h"
 
 namespace test {
+namespace {
+
+void RemoveWideTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveWideTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
 
 ScratchFolder::ScratchFolder(std::string_view tag) {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(sizeof temp, temp);
-    path_ = host::JoinTexts(temp, "lumora_", tag, "_", std::to_string(GetCurrentProcessId()));
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    path_ = host::JoinTexts(host::TextFromWideField(temp, MAX_PATH + 1), "lumora_", tag, "_",
+                            std::to_string(GetCurrentProcessId()));
     RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    CreateDirectoryW(Wide(path_).c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-std::wstring Wide(std::string_view ansi) {
-    if (ansi.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-    return wide;
-}
+std::wstring Wide(std::string_view text) { return host::WideFromText(host::Text(text)); }
+
+std::string Gbk(const std::wstring& wide) { return host::TextFromWide(wide); }
 
 bool ReadFileBytes(const host::Text& path, std::string& bytes) {
     bytes.clear();
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     char chunk[4096];
@@ -39,41 +60,27 @@ bool ReadFileBytes(const host::Text& path, std::string& bytes) {
 }
 
 bool IsFolder(const host::Text& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool IsFile(const host::Text& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 void RemoveTree(const host::Text& path) {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const host::Text child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
+    // Wide all the way down: a name that GBK cannot hold is removed too.
+    const std::wstring wide = Wide(path);
+    if (!wide.empty()) RemoveWideTree(wide);
 }
 
 host::Text ProgramFolder() {
-    std::vector<char> buffer(MAX_PATH + 1);
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n < buffer.size()) {
-            host::Text path(buffer.data(), n);
+            const host::Text path = host::TextFromWide(buffer.data(), n);
             return path.substr(0, host::FindLastSeparator(path));
         }
         buffer.resize(buffer.size() * 2);
@@ -81,13 +88,12 @@ host::Text ProgramFolder() {
 }
 
 int RunToEnd(const host::Text& commandLine) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
+    std::wstring line = Wide(commandLine);
+    if (line.empty() || !CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &process)) {
         return -1;
     }
     WaitForSingleObject(process.hProcess, 60000);
@@ -108,15 +114,15 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<DialogSearch*>(param);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (processId != GetCurrentProcessId() || std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) {
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (processId != GetCurrentProcessId() || lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) {
         return TRUE;
     }
     if (search->title != nullptr) {
-        char title[256] = {};
-        GetWindowTextA(window, title, sizeof title);
-        if (std::strcmp(title, search->title) != 0) return TRUE;
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        if (host::TextFromWideField(title, 256) != search->title) return TRUE;
     }
     search->found = window;
     return FALSE;
@@ -137,8 +143,8 @@ HWND FindOwnDialog(const char* title, DWORD timeoutMs) {
 std::string AccessList(const host::Text& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     PACL list = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
-                              nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &list, nullptr, &descriptor) != ERROR_SUCCESS) {
         return "(unreadable)";
     }
     char* text = nullptr;
@@ -155,8 +161,8 @@ std::string AccessList(const host::Text& path) {
 DWORD GrantedToOthers(const host::Text& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     PACL list = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
-                              nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &list, nullptr, &descriptor) != ERROR_SUCCESS) {
         return GENERIC_ALL;
     }
     if (list == nullptr) {  // no list at all: everyone may do anything

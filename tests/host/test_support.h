@@ -1,6 +1,8 @@
 #pragma once
 // Small tools the host tests share: scratch folders, blocks made from bytes, reading files
-// back, starting programs and finding this process's dialog boxes.
+// back, starting programs and finding this process's dialog boxes. Paths and titles are GBK,
+// as the program holds them, and go to the system in UTF-16 converted with code page 936:
+// the same on every ANSI code page.
 #include <windows.h>
 
 #include <cstdint>
@@ -38,7 +40,9 @@ private:
     host::Text path_;
 };
 
-std::wstring Wide(std::string_view ansi);
+// A GBK text as UTF-16, and back ('?' for what GBK cannot hold).
+std::wstring Wide(std::string_view text);
+std::string Gbk(const std::wstring& wide);
 // Reads the whole file; false when it cannot be opened.
 bool ReadFileBytes(const host::Text& path, std::string& bytes);
 bool IsFolder(const host::Text& path);
