@@ -12,16 +12,16 @@ namespace {
 
 const std::string kTitle = "安装向导-Lumora";
 
-BOOL CALLBACK CountWizard(HWND window, LPARAM count) {
-    if (IsWindowVisible(window) && remote::Text(window) == kTitle) ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
 // The foreground window once it is `expected`, or as it is after two seconds: the window's
 // own thread takes the activation after the call that asked for it has returned.
 HWND ForegroundBecomes(HWND expected) {
     for (int i = 0; i < 40 && GetForegroundWindow() != expected; ++i) Sleep(50);
     return GetForegroundWindow();
+}
+
+BOOL CALLBACK CountWizard(HWND window, LPARAM count) {
+    if (IsWindowVisible(window) && remote::Text(window) == kTitle) ++*reinterpret_cast<int*>(count);
+    return TRUE;
 }
 
 // Visible top-level windows titled as the wizard, of any process.
@@ -35,12 +35,8 @@ class SecondStart : public ::testing::Test {
 protected:
     void SetUp() override {
         // A window of the test's own holds the foreground when the second copy starts.
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "SecondStartForeground";
-        RegisterClassA(&windowClass);
-        own = CreateWindowExA(0, windowClass.lpszClassName, "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                              100, nullptr, nullptr, nullptr, nullptr);
+        own = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                              nullptr, nullptr, nullptr);
         ASSERT_NE(own, nullptr);
     }
     void TearDown() override {
