@@ -7,6 +7,7 @@
 #include "host/message_loop.h"
 #include "host/program_folder.h"
 #include "host/program_image.h"
+#include "host/single_instance.h"
 #include "host/win32_host.h"
 #include "host/wizard_window.h"
 #include "payload/catalog.h"
@@ -16,6 +17,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
+    // A second start shows nothing of its own: the wizard already up comes to the front.
+    if (!host::ClaimSoleInstance("Local\\Lumora.Setup.Wizard")) return 0;
     try {
         host::EnterProgramFolder();
 

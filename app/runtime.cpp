@@ -1,14 +1,15 @@
-// Two hooks of the C++ runtime, given small bodies of the program's own.
+// Two hooks of the C++ runtime, given small bodies of our own: the setup and the product's
+// programs that use the string class link them.
 //
 // The default terminate handler prints the exception's type, demangled, to a console that a
-// windowed program does not have, and brings some 45 KB of demangler with it. Every way out
-// of the program is caught before it could be reached; should it be, ending at once will do.
+// windowed program does not have, and brings some 45 KB of demangler with it. The setup
+// catches everything before it could be reached; should it be, ending at once will do.
 //
 // The string and container code reports impossible sizes through the __throw_* helpers; the
 // runtime's own throw exceptions that carry their message in a string, which brings two more
 // instantiations of the string class (some 60 KB). These throw an exception that points at
-// the message instead. Nothing in the program tells one exception type from another: every
-// barrier catches them all.
+// the message instead. Nothing of ours tells one exception type from another: every barrier
+// catches them all.
 #include <cstdlib>
 #include <exception>
 #include <new>

@@ -6,7 +6,9 @@
 Sums each input's contributions to the sections that the file holds (not .bss) and sorts
 them into the parts of the budget; what the map does not account for (PE headers, import
 tables, resources, relocations, alignment) is the file size minus the rest; it can come out
-below zero where the linker merged data that the map lists once for each input.
+below zero where the linker merged data that the map lists once for each input. Code that
+was optimised at link time comes from the compiler's own temporary objects (*.ltrans.o), all
+of the setup's code and the JPEG decoder together in one; the licence, only data, stays apart.
 """
 import os
 import re
@@ -19,9 +21,10 @@ PARTS = [
     ("JPEG decoder", lambda s: "libjpeg" in s or "jpeg_decoder" in s),
     ("C and C++ runtime", lambda s: re.search(r"lib(stdc\+\+|supc\+\+|gcc|gcc_eh|mingw32|mingwex|msvcrt|pthread|"
                                               r"winpthread|moldname|uuid)\.a|crt2\.o|crtbegin|crtend", s)),
-    ("the setup's own code and data", lambda s: re.search(r"liblumora_|objects\.a", s)),
+    ("the setup's own code and data", lambda s: re.search(r"liblumora_|objects\.a|\.ltrans\.o", s)),
 ]
-OWN = PARTS[5][0]
+DECODER, OWN = PARTS[3][0], PARTS[5][0]
+OWN_WITH_DECODER = "the setup's own code, data and JPEG decoder"
 
 
 def contributions(map_path):
@@ -64,7 +67,11 @@ def main(map_path, exe_path):
             totals["import tables and stubs, relocations"] += size
     file_size = os.path.getsize(exe_path)
     rest = file_size - sum(totals.values())
-    for name, size in list(totals.items()) + [("headers and alignment (the rest of the file)", rest)]:
+    rows = list(totals.items())
+    if any(".ltrans.o" in source for _, _, source in contributions(map_path)):
+        rows = [(OWN_WITH_DECODER, size + totals[DECODER]) if name == OWN else (name, size)
+                for name, size in rows if name != DECODER]
+    for name, size in rows + [("headers and alignment (the rest of the file)", rest)]:
         print(f"  {name:<44} {size:>9,} bytes")
     own = file_size - totals[PARTS[0][0]] - totals[PARTS[1][0]] - totals[PARTS[2][0]]
     print(f"  {'the setup itself (all but the carried files,':<44}")

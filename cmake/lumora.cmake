@@ -13,6 +13,15 @@ function(lumora_settings target)
         target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
                             $<$<CONFIG:Release>:-s -Wl,--gc-sections>)
     endif()
+    if(LUMORA_SHIPPED_ONLY)
+        # What ships is optimised across its sources at link time, as one partition (the
+        # smallest; and GCC 12 for mingw stops with an internal error, binds_to_current_def_p,
+        # when it splits a program of ours into several), and has no run-time type
+        # information: nothing of ours asks for it.
+        set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+        target_compile_options(${target} PRIVATE $<$<AND:$<COMPILE_LANGUAGE:CXX>,$<CONFIG:Release>>:-fno-rtti>)
+        target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto-partition=one>)
+    endif()
 endfunction()
 
 # A Windows GUI program of ours.

@@ -1,4 +1,5 @@
-# Cross-compiling for 32-bit Windows with the posix-thread mingw-w64 compilers.
+# Cross-compiling for 32-bit Windows with the posix-thread mingw-w64 compilers: the tests and
+# the tools that measure (GoogleTest and the tests need std::thread and std::mutex).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -5,7 +5,7 @@
 #     against the same window with one themed button, medians of RUNS alternating runs
 #     (RUNS=7 unless set), and what checking the carried files costs of it; then start to the
 #     first screen on the display, and to every control of the setup made
-#   size: where the executable's bytes come from, by the link map
+#   size: where the executable's bytes come from, by the link map; the carried programs
 #   install: wall time against the waits the install must make, CPU time, bytes per second
 #   memory: peak private memory of the setup during an install, of the bare window shown
 #   Wait: what the host's waiting loop costs in processor time
@@ -51,6 +51,11 @@ awk -v s="$(value painted_setup_ms)" -v b="$(value painted_bare_ms)" -v t="$(val
 echo
 echo "Size of $(basename "$setup"): $(stat -c %s "$setup") bytes"
 python3 "$repo/bench/link_budget.py" "$build/app/LumoraSetup.map" "$setup"
+echo
+echo "Size of the carried programs"
+for f in Lumora.exe TarvelUP.exe 卸载.exe Function.dll Tarvel-Skin.dll; do
+    printf '  %9d bytes  %s\n' "$(stat -c %s "$build/product/Lumora/$f")" "$f"
+done
 echo
 echo "Install (both options, $(value install_steps) single steps of 15 ms)"
 awk -v w="$(value install_wall_ms)" -v c="$(value install_cpu_ms)" -v n="$(value install_bytes)" \

@@ -3,7 +3,8 @@
 # Quick when everything is already there.
 set -euo pipefail
 
-PKGS=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+PKGS=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
+      binutils-mingw-w64-i686 mingw-w64-i686-dev
       cmake make wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-noto-cjk locales
       googletest libstb-dev dpkg-dev clang libclang-rt-14-dev python3 fonts-wine fonts-liberation
       fonts-arphic-gbsn00lp

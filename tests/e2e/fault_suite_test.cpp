@@ -77,7 +77,7 @@ TEST_F(Fault, RunningMainProgram) {
 
 // Drive Q: is a tmpfs too small for the main program.
 TEST_F(Fault, FullDisk) {
-    fault = "disk full (a 128 KB drive)";
+    fault = "disk full (a 32 KB drive)";
     ULARGE_INTEGER freeBytes{};
     if (!GetDiskFreeSpaceExA("Q:\\", &freeBytes, nullptr, nullptr)) GTEST_SKIP() << "no small drive Q: here";
     ASSERT_LT(freeBytes.QuadPart, Product("Lumora.exe").size());
