@@ -3,10 +3,23 @@
 // UTF-16 converted with code page 936 named, the same on a Windows of any ANSI code page.
 #include <windows.h>
 
-#include "host/system_text.h"
+namespace {
+
+// A GBK literal in UTF-16. A GBK text never has fewer bytes than its UTF-16 form has units,
+// so a buffer of its byte count holds it; without the string class the updater stays small.
+template <int N>
+struct Wide {
+    explicit Wide(const char (&text)[N]) {
+        if (MultiByteToWideChar(936, 0, text, N, units, N) <= 0) units[0] = L'\0';
+    }
+    wchar_t units[N] = {};
+};
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MessageBoxW(nullptr, host::WideFromText("当前的 Lumora v" LUMORA_VERSION " 已是最新版本，暂无可用的更新。").c_str(),
-                host::WideFromText("Lumora 在线更新").c_str(), MB_OK | MB_ICONINFORMATION);
+    const Wide text("当前的 Lumora v" LUMORA_VERSION " 已是最新版本，暂无可用的更新。");
+    const Wide caption("Lumora 在线更新");
+    MessageBoxW(nullptr, text.units, caption.units, MB_OK | MB_ICONINFORMATION);
     return 0;
 }
