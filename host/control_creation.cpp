@@ -190,6 +190,14 @@ bool WizardWindow::GiveTextPiece() {
 }
 
 void WizardWindow::CreateNextPortion() {
+    // Painting the window goes first, as a portion of its own, although its message would
+    // come after ours: the whole first screen when the loop has just started, or what was
+    // uncovered since.
+    if (GetUpdateRect(hwnd_, nullptr, FALSE)) {
+        UpdateWindow(hwnd_);
+        AskForNextPortion();
+        return;
+    }
     // A control that cannot be made ends the portions; asking for any control tries again.
     if (CreateControls(Making::Portion) && !complete_) AskForNextPortion();
 }

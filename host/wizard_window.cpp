@@ -139,9 +139,10 @@ void WizardWindow::Show() {
     const bool first = !shown_;
     CreateControls(Making::FirstScreen);
     ShowWindow(hwnd_, SW_SHOW);
-    UpdateWindow(hwnd_);
     shown_ = true;
     EnsureFocus();
+    // The loop first answers what is sent to the window; the first portion then paints it
+    // before it makes anything.
     if (first && !complete_) AskForNextPortion();
 }
 

@@ -33,8 +33,8 @@ public:
     bool Build(WindowEvents* events, bool quitOnDestroy);
     // Raises the created event; only the first call does.
     void RaiseCreated();
-    // Makes the first screen's controls, shows and draws the window, and asks for the first
-    // portion of the rest.
+    // Makes the first screen's controls, shows the window, and asks for the first portion of
+    // the rest, which paints the window before it makes anything.
     void Show();
 
     // A portion makes at most this many controls' windows, or hands a long text to its box
@@ -81,7 +81,8 @@ private:
     bool SeenOnFirstScreen(std::size_t index) const;
     // Hands the next piece of a long text to its box; false when none is waiting.
     bool GiveTextPiece();
-    // One portion; then asks for the next, behind the user's input.
+    // One portion: the window painted where it waits for it, or the next few controls made;
+    // then asks for the next, behind the user's input.
     void CreateNextPortion();
     void AskForNextPortion();
     void ShowPage(ControlState& pageControl, int page);
