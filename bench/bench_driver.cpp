@@ -3,10 +3,10 @@
 //   bench_driver startup SETUP.exe BARE.exe BUTTON.exe RUNS [NSIS.exe]
 //                                                  from start to each program's window shown,
 //                                                  to its first screen on the display, to its
-//                                                  answering a message sent to it, runs
-//                                                  alternating; for the setup also to every
-//                                                  control made, and the longest a message
-//                                                  waited for its answer meanwhile
+//                                                  answering every message sent to it at
+//                                                  once, runs alternating; for the setup also
+//                                                  to every control made, and the longest a
+//                                                  message waited for its answer
 //   bench_driver install SETUP.exe                 a whole install: wall, CPU, bytes, memory
 //   bench_driver memory BARE.exe                   the bare window's peak private memory
 #include <windows.h>
@@ -63,7 +63,7 @@ struct Start {
     double painted = -1;        // its first screen on the display
     double ready = -1;          // a message sent to it once it was visible answered
     double complete = -1;       // every control made
-    double longestAnswer = -1;  // the longest a message waited for its answer after ready, until complete
+    double longestAnswer = -1;  // the longest a message sent to it once visible waited for its answer
 };
 
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
@@ -105,8 +105,11 @@ bool NsisPainted(HWND window) {
 
 // Milliseconds from starting the program to each moment; -1 for a moment never reached. Until
 // the window shows, the poll does not sleep; after that it looks once a millisecond, while a
-// thread of its own sends the window a message (WM_NULL) again and again, each as soon as the
-// last is answered.
+// thread of its own sends the window a message (WM_NULL) each time the last is answered, until
+// kWatchAfterMs after the last moment. Ready is the answer from which on every message was
+// answered within kPromptMs: a window that answers once and then goes busy is not ready yet.
+constexpr double kPromptMs = 20, kWatchAfterMs = 100;
+
 Start StartToWindow(const std::string& exe, const Expected& expected) {
     Start result;
     const double start = Now();
@@ -118,28 +121,35 @@ Start StartToWindow(const std::string& exe, const Expected& expected) {
         if (window) result.shown = Now() - start;
         else Sleep(0);
     }
-    std::atomic<bool> answered{false}, stop{false};
-    double ready = -1, longest = 0;
+    struct Answer {
+        double sent, answered;
+    };
+    std::vector<Answer> answers;
+    std::atomic<bool> stop{false};
     std::thread sender([&] {
         while (window && !stop) {
-            const double sent = Now();
+            const double sent = Now() - start;
             DWORD_PTR answer = 0;
             if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer)) break;
-            if (!answered) ready = Now() - start;
-            else longest = std::max(longest, Now() - sent);
-            answered = true;
+            answers.push_back({sent, Now() - start});
             Sleep(1);
         }
     });
-    while (window && (result.painted < 0 || result.complete < 0 || !answered) && Now() - start < 30000) {
+    double lastMoment = -1;
+    while (window && Now() - start < 30000) {
         if (result.painted < 0 && expected.painted(window)) result.painted = Now() - start;
         if (result.complete < 0 && ChildCount(window) >= expected.controls) result.complete = Now() - start;
+        if (lastMoment < 0 && result.painted >= 0 && result.complete >= 0) lastMoment = Now() - start;
+        if (lastMoment >= 0 && Now() - start > lastMoment + kWatchAfterMs) break;
         Sleep(1);
     }
     stop = true;
     sender.join();
-    result.ready = ready;
-    if (answered) result.longestAnswer = longest;
+    for (const Answer& a : answers) {
+        const double wait = a.answered - a.sent;
+        if (result.ready < 0 || wait > kPromptMs) result.ready = a.answered;
+        result.longestAnswer = std::max(result.longestAnswer, wait);
+    }
     remote::Kill(p);
     return result;
 }

@@ -4,10 +4,10 @@
 #   start-up: the setup against a bare Win32 window of the same toolchain, the same window
 #     with one themed button, and an NSIS wizard of the same six steps carrying the same files
 #     (Debian's nsis, installed here when missing): from start to the window shown, to its
-#     first screen on the display, and to its being ready (a message sent to it from another
-#     process answered); medians of RUNS alternating runs (RUNS=7 unless set); what checking
-#     the carried files costs of it; to every control of the setup made, and the longest a
-#     message waited for its answer meanwhile
+#     first screen on the display, and to its being ready (from then on every message sent to
+#     it from another process answered within 20 ms); medians of RUNS alternating runs (RUNS=7
+#     unless set); what checking the carried files costs of it; to every control of the setup
+#     made, and the longest a message sent to the setup once shown waited for its answer
 #   size: where the executable's bytes come from, by the link map
 #   install: wall time against the waits the install must make, CPU time, bytes per second
 #   memory: peak private memory of the setup during an install, of the bare window shown
@@ -52,8 +52,8 @@ value() { printf '%s\n' "$figures" | awk -v k="$1" '$1 == k { print $2 }'; }
 
 echo "Lumora Setup benchmarks ($(date -u +%Y-%m-%d), $(nproc) cores, Wine $(wine --version 2>/dev/null | sed 's/wine-//'))"
 echo
-echo "Start-up, from starting each program (median of $runs alternating runs each; ready: a message"
-echo "sent to its window from another process is answered)"
+echo "Start-up, from starting each program (median of $runs alternating runs each; ready: from then on"
+echo "every message sent to its window from another process is answered within 20 ms)"
 printf '  %-42s %9s %9s %9s  %s\n' "" shown drawn ready "ready against the themed button"
 row() {  # label, key
     awk -v label="$1" -v s="$(value "startup_$2_ms")" -v d="$(value "painted_$2_ms")" -v r="$(value "ready_$2_ms")" \
@@ -72,7 +72,7 @@ awk -v c="$(value checksum_ms)" -v n="$(value checksum_bytes)" -v s="$(value sta
     printf "  %-42s %6.2f ms  (%.1f%% of the setup\x27s start to shown; %d bytes)\n", "of which checking the carried files", c, 100 * c / s, n }'
 awk -v c="$(value complete_setup_ms)" -v l="$(value longest_answer_setup_ms)" -v m="$(value median_longest_answer_setup_ms)" 'BEGIN {
     printf "  %-42s %6.1f ms\n", "setup, all 38 controls made", c
-    printf "  %-42s %6.1f ms  (median of the runs\x27 longest %.1f ms)\n", "setup, longest wait for an answer meanwhile", l, m }'
+    printf "  %-42s %6.1f ms  (median of the runs\x27 longest %.1f ms)\n", "setup, longest wait for an answer once shown", l, m }'
 echo
 echo "Size of $(basename "$setup"): $(stat -c %s "$setup") bytes"
 python3 "$repo/bench/link_budget.py" "$build/app/LumoraSetup.map" "$setup"
