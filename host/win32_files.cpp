@@ -87,6 +87,15 @@ std::optional<Text> ExpandReferences(const std::wstring& text) {
     return std::nullopt;
 }
 
+// A path for the file calls. Paths of MAX_PATH characters or more are refused, as the system
+// refuses them to a program that has not opted into long paths (the wide calls under Wine
+// would take them): the empty text then, which every file call fails on.
+std::wstring FilePath(const Text& path) {
+    std::wstring wide = WideFromText(path);
+    if (wide.size() >= MAX_PATH) wide.clear();
+    return wide;
+}
+
 }  // namespace
 
 Win32Host::Win32Host() {
@@ -185,7 +194,8 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
 }
 
 bool Win32Host::MakeDirectory(const Text& path) {
-    return !path.empty() && CreateDirectoryW(WideFromText(path).c_str(), nullptr) != FALSE;
+    const std::wstring wide = FilePath(path);
+    return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr) != FALSE;
 }
 
 bool Win32Host::MakeProgramFolder(const Text& path) {
@@ -198,17 +208,19 @@ bool Win32Host::MakeProgramFolder(const Text& path) {
         return false;
     }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    return !path.empty() && CreateDirectoryW(WideFromText(path).c_str(), &attributes) != FALSE;
+    const std::wstring wide = FilePath(path);
+    return !wide.empty() && CreateDirectoryW(wide.c_str(), &attributes) != FALSE;
 }
 
 bool Win32Host::RemoveFile(const Text& path) {
-    return !path.empty() && DeleteFileW(WideFromText(path).c_str()) != FALSE;
+    const std::wstring wide = FilePath(path);
+    return !wide.empty() && DeleteFileW(wide.c_str()) != FALSE;
 }
 
 WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
-    if (path.empty()) return WriteOutcome::Failed;
-    const HANDLE file =
-        CreateFileW(WideFromText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring wide = FilePath(path);
+    if (wide.empty()) return WriteOutcome::Failed;
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError() == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
     }
