@@ -166,10 +166,11 @@ bool WizardWindow::GiveTextPiece() {
     const ControlState& s = controls_[pending.index];
     HWND box = s.hwnd;
     // The box's limit holds typing back, not what the program gives it.
-    const std::size_t limit = static_cast<std::size_t>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0));
-    if (pending.given == 0 && limit < pending.text.size()) SendMessageW(box, EM_SETLIMITTEXT, pending.text.size(), 0);
-    // A piece ends after a line break where there is one: the box lays out again only from
-    // the line where a piece goes in, so no half line is laid out twice.
+    if (pending.given == 0 &&
+        static_cast<std::size_t>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0)) < pending.text.size()) {
+        SendMessageW(box, EM_SETLIMITTEXT, pending.text.size(), 0);
+    }
+    // A piece ends after a line break where there is one, so that no line is laid out twice.
     std::size_t end = std::min(pending.given + kTextPiece, pending.text.size());
     if (end < pending.text.size()) {
         const std::size_t lineEnd = pending.text.rfind(L'\n', end - 1);
@@ -190,13 +191,16 @@ bool WizardWindow::GiveTextPiece() {
 }
 
 void WizardWindow::CreateNextPortion() {
-    // Painting the window goes first, as a portion of its own, although its message would
-    // come after ours: the whole first screen when the loop has just started, or what was
-    // uncovered since.
+    if (complete_) return;  // made at once meanwhile, for a handler
+    // Painting the window goes first, although its message would come after ours: the whole
+    // first screen when the loop has just started, or what was uncovered since. That is a
+    // portion of its own, unless the window keeps something to paint (as a minimised one may).
     if (GetUpdateRect(hwnd_, nullptr, FALSE)) {
         UpdateWindow(hwnd_);
-        AskForNextPortion();
-        return;
+        if (!GetUpdateRect(hwnd_, nullptr, FALSE)) {
+            AskForNextPortion();
+            return;
+        }
     }
     // A control that cannot be made ends the portions; asking for any control tries again.
     if (CreateControls(Making::Portion) && !complete_) AskForNextPortion();
