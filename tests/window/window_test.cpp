@@ -557,6 +557,26 @@ TEST_F(WindowTest, CloseQueryDecides) {
     EXPECT_FALSE(IsWindow(h));
 }
 
+// A box with a text past an edit box's default limit (30,000 characters) and without line
+// breaks, in a window of its own: the pieces take it whole all the same.
+TEST(WindowOfOneBox, ALongTextWithoutLineBreaksGoesInWhole) {
+    static const std::string text(40000, 'x');
+    static const host::ControlDescription box[] = {
+        {.name = "box", .id = 0x7001, .kind = host::ControlKind::EditBox, .parentId = 0x7000, .left = 0, .top = 0,
+         .width = 200, .height = 100, .flags = host::kFlagVisible, .text = text.c_str(),
+         .edit = host::EditStyle::MultiLineWrap},
+    };
+    const host::WindowDescription description{.windowId = 0x70, .controlId = 0x7000, .caption = "box", .width = 300,
+                                              .height = 200, .background = host::kWhite, .controls = box};
+    host::WizardWindow window(description);
+    ASSERT_TRUE(window.Build(nullptr, false));
+    window.Show();
+    for (int i = 0; i < 200 && !IsWindowVisible(MadeControl(window.Handle(), 0x7001)); ++i) ASSERT_TRUE(DispatchOne());
+    HWND made = MadeControl(window.Handle(), 0x7001);
+    EXPECT_TRUE(IsWindowVisible(made));
+    EXPECT_EQ(GetWindowTextLengthA(made), 40000);
+}
+
 TEST(WindowWithoutHandlers, CloseRequestClosesAndClicksDoNothing) {
     host::Win32Host hostServices;
     test::LiveWizard bare(hostServices, std::span<const EventBinding>{});
