@@ -137,8 +137,10 @@ void WizardWindow::RaiseCreated() {
 void WizardWindow::Show() {
     if (!hwnd_) return;
     const bool first = !shown_;
-    CreateControls(Making::FirstScreen);
+    // Shown before its first screen's controls are made: under Wine a window with children
+    // takes about twice as long to show, and nothing of it is drawn before the first portion.
     ShowWindow(hwnd_, SW_SHOW);
+    CreateControls(Making::FirstScreen);
     shown_ = true;
     EnsureFocus();
     // The loop first answers what is sent to the window; the first portion then paints it
