@@ -192,18 +192,30 @@ bool WizardWindow::GiveTextPiece() {
 
 void WizardWindow::CreateNextPortion() {
     if (complete_) return;  // made at once meanwhile, for a handler
-    // Painting the window goes first, although its message would come after ours: the whole
-    // first screen when the loop has just started, or what was uncovered since. That is a
-    // portion of its own, unless the window keeps something to paint (as a minimised one may).
-    if (GetUpdateRect(hwnd_, nullptr, FALSE)) {
-        UpdateWindow(hwnd_);
-        if (!GetUpdateRect(hwnd_, nullptr, FALSE)) {
-            AskForNextPortion();
-            return;
-        }
+    // Painting goes first, although its messages would come after ours: the first screen when
+    // the loop has just started, or what was uncovered since.
+    if (!PaintWaiting()) {
+        // A control that cannot be made ends the portions; asking for any control tries again.
+        if (!CreateControls(Making::Portion) || complete_) return;
     }
-    // A control that cannot be made ends the portions; asking for any control tries again.
-    if (CreateControls(Making::Portion) && !complete_) AskForNextPortion();
+    AskForNextPortion();
+}
+
+bool WizardWindow::PaintWaiting() {
+    if (IsIconic(hwnd_)) return false;  // the system paints nothing while it is minimised
+    // A window counts as painted when it waits no more; one that keeps waiting does not hold
+    // the portions up.
+    auto paint = [](HWND h) {
+        RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+        return GetUpdateRect(h, nullptr, FALSE) == FALSE;
+    };
+    if (GetUpdateRect(hwnd_, nullptr, FALSE) && paint(hwnd_)) return true;
+    std::size_t painted = 0;
+    for (const ControlState& s : controls_) {
+        if (painted == kControlsPerPortion) break;
+        if (s.hwnd && IsWindowVisible(s.hwnd) && GetUpdateRect(s.hwnd, nullptr, FALSE) && paint(s.hwnd)) ++painted;
+    }
+    return painted > 0;
 }
 
 void WizardWindow::AskForNextPortion() {

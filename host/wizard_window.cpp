@@ -143,8 +143,8 @@ void WizardWindow::Show() {
     CreateControls(Making::FirstScreen);
     shown_ = true;
     EnsureFocus();
-    // The loop first answers what is sent to the window; the first portion then paints it
-    // before it makes anything.
+    // The loop first answers what is sent to the window; the first portions then paint it,
+    // before anything more is made.
     if (first && !complete_) AskForNextPortion();
 }
 

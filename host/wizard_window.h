@@ -37,8 +37,9 @@ public:
     // the rest, which paints the window before it makes anything.
     void Show();
 
-    // A portion makes at most this many controls' windows, or hands a long text to its box
-    // one piece of at most kTextPiece characters (UTF-16 units).
+    // A portion paints the window or at most this many of its controls, or makes at most this
+    // many controls' windows, or hands a long text to its box one piece of at most kTextPiece
+    // characters (UTF-16 units).
     static constexpr std::size_t kControlsPerPortion = 3;
     static constexpr std::size_t kTextPiece = 512;
 
@@ -81,9 +82,12 @@ private:
     bool SeenOnFirstScreen(std::size_t index) const;
     // Hands the next piece of a long text to its box; false when none is waiting.
     bool GiveTextPiece();
-    // One portion: the window painted where it waits for it, or the next few controls made;
-    // then asks for the next, behind the user's input.
+    // One portion: painting where it waits, or the next few controls made; then asks for the
+    // next, behind the user's input.
     void CreateNextPortion();
+    // Paints the window if it waits for it, or else up to kControlsPerPortion of its shown
+    // controls that do; false when nothing was painted.
+    bool PaintWaiting();
     void AskForNextPortion();
     void ShowPage(ControlState& pageControl, int page);
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
