@@ -165,6 +165,15 @@ bool WizardWindow::GiveTextPiece() {
     TextInPieces& pending = textsInPieces_.front();
     const ControlState& s = controls_[pending.index];
     HWND box = s.hwnd;
+    if (pending.given == pending.text.size()) {
+        // All in. As a text given whole leaves the box: the caret at the start, the first line
+        // on top. Showing it costs as much as a piece, so it is a call of its own.
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
+        if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) ShowWindow(box, SW_SHOWNA);
+        textsInPieces_.erase(textsInPieces_.begin());
+        return true;
+    }
     // The box's limit holds typing back, not what the program gives it.
     if (pending.given == 0 &&
         static_cast<std::size_t>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0)) < pending.text.size()) {
@@ -180,13 +189,6 @@ bool WizardWindow::GiveTextPiece() {
     SendMessageW(box, EM_SETSEL, pending.given, static_cast<LPARAM>(pending.given));  // the caret at the end
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
     pending.given = end;
-    if (pending.given == pending.text.size()) {
-        // As a text given whole leaves it: the caret at the start, the first line on top.
-        SendMessageW(box, EM_SETSEL, 0, 0);
-        SendMessageW(box, EM_SCROLLCARET, 0, 0);
-        if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) ShowWindow(box, SW_SHOWNA);
-        textsInPieces_.erase(textsInPieces_.begin());
-    }
     return true;
 }
 

