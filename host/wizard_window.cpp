@@ -137,10 +137,8 @@ void WizardWindow::RaiseCreated() {
 void WizardWindow::Show() {
     if (!hwnd_) return;
     const bool first = !shown_;
-    // Shown before its first screen's controls are made: under Wine a window with children
-    // takes about twice as long to show, and nothing of it is drawn before the first portion.
-    ShowWindow(hwnd_, SW_SHOW);
     CreateControls(Making::FirstScreen);
+    ShowWindow(hwnd_, SW_SHOW);
     shown_ = true;
     EnsureFocus();
     // The loop first answers what is sent to the window; the first portions then paint it,

@@ -33,7 +33,7 @@ public:
     bool Build(WindowEvents* events, bool quitOnDestroy);
     // Raises the created event; only the first call does.
     void RaiseCreated();
-    // Shows the window, makes the first screen's controls, and asks for the first portion of
+    // Makes the first screen's controls, shows the window, and asks for the first portion of
     // the rest, which paints the window before it makes anything.
     void Show();
 
