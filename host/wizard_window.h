@@ -34,7 +34,7 @@ public:
     // Raises the created event; only the first call does.
     void RaiseCreated();
     // Makes the first screen's controls, shows the window, and asks for the first portion of
-    // the rest, which paints the window before it makes anything.
+    // the rest; the first portions paint the window before more is made.
     void Show();
 
     // A portion paints the window or at most this many of its controls, or makes at most this
