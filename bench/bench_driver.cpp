@@ -195,8 +195,12 @@ int Startup(const std::string& setup, const std::string& bare, const std::string
     if (!nsis.empty()) programs.push_back({"nsis", nsis, {true, NsisPainted, 0}, {}});
     // The first start of anything pays for loading Wine's own parts.
     for (const Program& program : programs) StartToWindow(program.exe, program.looks);
+    // Each round starts with the next program, so that none always follows the same one.
     for (int i = 0; i < runs; ++i) {
-        for (Program& program : programs) program.runs.push_back(StartToWindow(program.exe, program.looks));
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            Program& program = programs[(static_cast<std::size_t>(i) + k) % programs.size()];
+            program.runs.push_back(StartToWindow(program.exe, program.looks));
+        }
     }
     auto median = [](const std::vector<Start>& runs, double Start::*moment) {
         std::vector<double> values;
