@@ -1,9 +1,12 @@
 // Measures the built setup from another process and prints "name value" lines for the
 // benchmark command to lay out:
-//   bench_driver startup SETUP.exe BARE.exe BUTTON.exe RUNS
-//                                                  start to window shown, runs alternating;
-//                                                  to its first screen on the display; to
-//                                                  every control of the setup made
+//   bench_driver startup SETUP.exe BARE.exe BUTTON.exe RUNS [NSIS.exe]
+//                                                  from start to each program's window shown,
+//                                                  to its first screen on the display, to its
+//                                                  answering every message sent to it at
+//                                                  once, runs alternating; for the setup also
+//                                                  to every control made, and the longest a
+//                                                  message waited for its answer
 //   bench_driver install SETUP.exe                 a whole install: wall, CPU, bytes, memory
 //   bench_driver memory BARE.exe                   the bare window's peak private memory
 #include <windows.h>
@@ -11,9 +14,11 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/e2e/remote.h"
@@ -24,6 +29,7 @@ constexpr std::uint32_t kNext = 0x1601000au, kAccept = 0x1601001fu, kTitle = 0x1
 
 struct WindowSearch {
     DWORD processId;
+    bool dialog;  // the window sought is of the dialog class, as an NSIS wizard's
     HWND found;
 };
 
@@ -33,14 +39,14 @@ BOOL CALLBACK MatchShown(HWND hwnd, LPARAM param) {
     GetWindowThreadProcessId(hwnd, &pid);
     char name[16] = {};
     GetClassNameA(hwnd, name, sizeof name);
-    if (pid != s->processId || !IsWindowVisible(hwnd) || lstrcmpA(name, "#32770") == 0) return TRUE;
+    if (pid != s->processId || !IsWindowVisible(hwnd) || (lstrcmpA(name, "#32770") == 0) != s->dialog) return TRUE;
     s->found = hwnd;
     return FALSE;
 }
 
-// A visible top-level window of the process other than a dialog box, or null.
-HWND ShownWindow(DWORD processId) {
-    WindowSearch search{processId, nullptr};
+// A visible top-level window of the process (of the dialog class or of any other), or null.
+HWND ShownWindow(DWORD processId, bool dialog = false) {
+    WindowSearch search{processId, dialog, nullptr};
     EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -53,9 +59,11 @@ double Now() {
 }
 
 struct Start {
-    double shown = -1;     // the window visible
-    double painted = -1;   // its first screen on the display
-    double complete = -1;  // every control made
+    double shown = -1;          // the window visible
+    double painted = -1;        // its first screen on the display
+    double ready = -1;          // a message sent to it once it was visible answered
+    double complete = -1;       // every control made
+    double longestAnswer = -1;  // the longest a message sent to it once visible waited for its answer
 };
 
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
@@ -71,6 +79,7 @@ int ChildCount(HWND window) {
 
 // What the first screen of a program looks like once drawn, and how many controls it makes.
 struct Expected {
+    bool dialog;
     bool (*painted)(HWND window);
     int controls;
 };
@@ -87,8 +96,20 @@ bool SetupPainted(HWND window) {
 // The bare windows: their client area in the window colour.
 bool BarePainted(HWND window) { return remote::ScreenPixel(window, 250, 150) == GetSysColor(COLOR_WINDOW); }
 
+// The NSIS wizard's welcome page: its white text pane and its dark side picture.
+bool NsisPainted(HWND window) {
+    const COLORREF art = remote::ScreenPixel(window, 30, 200);
+    return remote::ScreenPixel(window, 400, 250) == RGB(255, 255, 255) && art != CLR_INVALID &&
+           GetRValue(art) + GetGValue(art) + GetBValue(art) < 3 * 128;
+}
+
 // Milliseconds from starting the program to each moment; -1 for a moment never reached. Until
-// the window shows, the poll does not sleep; after that it looks once a millisecond.
+// the window shows, the poll does not sleep; after that it looks once a millisecond, while a
+// thread of its own sends the window a message (WM_NULL) each time the last is answered, until
+// kWatchAfterMs after the last moment. Ready is the answer from which on every message was
+// answered within kPromptMs: a window that answers once and then goes busy is not ready yet.
+constexpr double kPromptMs = 20, kWatchAfterMs = 100;
+
 Start StartToWindow(const std::string& exe, const Expected& expected) {
     Start result;
     const double start = Now();
@@ -96,14 +117,38 @@ Start StartToWindow(const std::string& exe, const Expected& expected) {
     if (!p.handle) return result;
     HWND window = nullptr;
     while (!window && Now() - start < 30000) {
-        window = ShownWindow(p.id);
+        window = ShownWindow(p.id, expected.dialog);
         if (window) result.shown = Now() - start;
         else Sleep(0);
     }
-    while (window && (result.painted < 0 || result.complete < 0) && Now() - start < 30000) {
+    struct Answer {
+        double sent, answered;
+    };
+    std::vector<Answer> answers;
+    std::atomic<bool> stop{false};
+    std::thread sender([&] {
+        while (window && !stop) {
+            const double sent = Now() - start;
+            DWORD_PTR answer = 0;
+            if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer)) break;
+            answers.push_back({sent, Now() - start});
+            Sleep(1);
+        }
+    });
+    double lastMoment = -1;
+    while (window && Now() - start < 30000) {
         if (result.painted < 0 && expected.painted(window)) result.painted = Now() - start;
         if (result.complete < 0 && ChildCount(window) >= expected.controls) result.complete = Now() - start;
+        if (lastMoment < 0 && result.painted >= 0 && result.complete >= 0) lastMoment = Now() - start;
+        if (lastMoment >= 0 && Now() - start > lastMoment + kWatchAfterMs) break;
         Sleep(1);
+    }
+    stop = true;
+    sender.join();
+    for (const Answer& a : answers) {
+        const double wait = a.answered - a.sent;
+        if (result.ready < 0 || wait > kPromptMs) result.ready = a.answered;
+        result.longestAnswer = std::max(result.longestAnswer, wait);
     }
     remote::Kill(p);
     return result;
@@ -136,26 +181,42 @@ bool Until(HWND window, std::uint32_t id, const char* text) {
     return false;
 }
 
-int Startup(const std::string& setup, const std::string& bare, const std::string& button, int runs) {
-    const Expected setupLooks{SetupPainted, 38}, bareLooks{BarePainted, 0}, buttonLooks{BarePainted, 1};
-    std::vector<Start> setupRuns, bareRuns, buttonRuns;
-    StartToWindow(bare, bareLooks);  // the first start of anything pays for loading Wine's own parts
-    StartToWindow(setup, setupLooks);
+int Startup(const std::string& setup, const std::string& bare, const std::string& button, int runs,
+            const std::string& nsis) {
+    struct Program {
+        const char* key;
+        std::string exe;
+        Expected looks;
+        std::vector<Start> runs;
+    };
+    std::vector<Program> programs{{"setup", setup, {false, SetupPainted, 38}, {}},
+                                  {"bare", bare, {false, BarePainted, 0}, {}},
+                                  {"button", button, {false, BarePainted, 1}, {}}};
+    if (!nsis.empty()) programs.push_back({"nsis", nsis, {true, NsisPainted, 0}, {}});
+    // The first start of anything pays for loading Wine's own parts.
+    for (const Program& program : programs) StartToWindow(program.exe, program.looks);
+    // Each round starts with the next program, so that none always follows the same one.
     for (int i = 0; i < runs; ++i) {
-        setupRuns.push_back(StartToWindow(setup, setupLooks));
-        bareRuns.push_back(StartToWindow(bare, bareLooks));
-        buttonRuns.push_back(StartToWindow(button, buttonLooks));
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            Program& program = programs[(static_cast<std::size_t>(i) + k) % programs.size()];
+            program.runs.push_back(StartToWindow(program.exe, program.looks));
+        }
     }
     auto median = [](const std::vector<Start>& runs, double Start::*moment) {
         std::vector<double> values;
         for (const Start& r : runs) values.push_back(r.*moment);
         return Median(values);
     };
-    std::printf("startup_setup_ms %.1f\nstartup_bare_ms %.1f\nstartup_button_ms %.1f\n", median(setupRuns, &Start::shown),
-                median(bareRuns, &Start::shown), median(buttonRuns, &Start::shown));
-    std::printf("painted_setup_ms %.1f\npainted_bare_ms %.1f\npainted_button_ms %.1f\ncomplete_setup_ms %.1f\n",
-                median(setupRuns, &Start::painted), median(bareRuns, &Start::painted),
-                median(buttonRuns, &Start::painted), median(setupRuns, &Start::complete));
+    for (const Program& program : programs) {
+        std::printf("startup_%s_ms %.1f\npainted_%s_ms %.1f\nready_%s_ms %.1f\n", program.key,
+                    median(program.runs, &Start::shown), program.key, median(program.runs, &Start::painted),
+                    program.key, median(program.runs, &Start::ready));
+    }
+    const std::vector<Start>& setupRuns = programs.front().runs;
+    double longest = 0;
+    for (const Start& r : setupRuns) longest = std::max(longest, r.longestAnswer);
+    std::printf("complete_setup_ms %.1f\nlongest_answer_setup_ms %.1f\nmedian_longest_answer_setup_ms %.1f\n",
+                median(setupRuns, &Start::complete), longest, median(setupRuns, &Start::longestAnswer));
     return 0;
 }
 
@@ -211,9 +272,11 @@ int Memory(const std::string& bare) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "startup" && argc == 6) return Startup(argv[2], argv[3], argv[4], std::atoi(argv[5]));
+    if (command == "startup" && (argc == 6 || argc == 7)) {
+        return Startup(argv[2], argv[3], argv[4], std::atoi(argv[5]), argc == 7 ? argv[6] : "");
+    }
     if (command == "install" && argc == 3) return Install(argv[2]);
     if (command == "memory" && argc == 3) return Memory(argv[2]);
-    std::fprintf(stderr, "usage: bench_driver startup SETUP BARE BUTTON RUNS | install SETUP | memory BARE\n");
+    std::fprintf(stderr, "usage: bench_driver startup SETUP BARE BUTTON RUNS [NSIS] | install SETUP | memory BARE\n");
     return 2;
 }

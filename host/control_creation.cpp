@@ -66,8 +66,11 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
 
     const bool textless = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar;
-    const std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
-    s.hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
+    std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
+    // A long text goes into its box in pieces while the box is hidden (see TextInPieces).
+    const bool inPieces = d.kind == ControlKind::EditBox && text.size() > kTextPiece;
+    if (inPieces) style &= ~WS_VISIBLE;
+    s.hwnd = CreateWindowExW(exStyle, className, inPieces ? L"" : text.c_str(), style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
                              scale_.ToScreen(s.width), scale_.ToScreen(s.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
@@ -119,11 +122,13 @@ bool WizardWindow::CreateControl(std::size_t index) {
     default:
         break;
     }
+    if (inPieces) textsInPieces_.push_back({index, std::move(text)});
     return true;
 }
 
-void WizardWindow::CreateControls(bool firstScreenOnly) {
-    if (!hwnd_ || complete_) return;
+bool WizardWindow::CreateControls(Making making) {
+    if (!hwnd_ || complete_) return true;
+    if (making == Making::Portion && GiveTextPiece()) return true;
     // Containers before their members, and siblings in description order: each new window then
     // lands below the siblings made before it, in its place, with nothing to move.
     std::vector<std::size_t> order;
@@ -135,14 +140,91 @@ void WizardWindow::CreateControls(bool firstScreenOnly) {
     };
     addMembersOf(-1);
     for (std::size_t k = 0; k < order.size(); ++k) addMembersOf(static_cast<int>(order[k]));
+    std::size_t made = 0;
     for (std::size_t i : order) {
         ControlState& s = controls_[i];
         if (s.hwnd) continue;
         if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
-        if (firstScreenOnly && !SeenOnFirstScreen(i)) continue;
-        if (!CreateControl(i)) return;
+        if (making == Making::FirstScreen && !SeenOnFirstScreen(i)) continue;
+        if (making == Making::Portion && made == kControlsPerPortion) break;
+        if (!CreateControl(i)) return false;
+        ++made;
     }
-    complete_ = !firstScreenOnly;
+    // Only a portion leaves a text unfinished.
+    if (making != Making::Portion) {
+        while (GiveTextPiece()) {
+        }
+    }
+    complete_ = textsInPieces_.empty() &&
+                std::all_of(controls_.begin(), controls_.end(), [](const ControlState& s) { return s.hwnd != nullptr; });
+    return true;
+}
+
+bool WizardWindow::GiveTextPiece() {
+    if (textsInPieces_.empty()) return false;
+    TextInPieces& pending = textsInPieces_.front();
+    const ControlState& s = controls_[pending.index];
+    HWND box = s.hwnd;
+    if (pending.given == pending.text.size()) {
+        // All in. As a text given whole leaves the box: the caret at the start, the first line
+        // on top. Showing it costs as much as a piece, so it is a call of its own.
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
+        if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) ShowWindow(box, SW_SHOWNA);
+        textsInPieces_.erase(textsInPieces_.begin());
+        return true;
+    }
+    // The box's limit holds typing back, not what the program gives it.
+    if (pending.given == 0 &&
+        static_cast<std::size_t>(SendMessageW(box, EM_GETLIMITTEXT, 0, 0)) < pending.text.size()) {
+        SendMessageW(box, EM_SETLIMITTEXT, pending.text.size(), 0);
+    }
+    // A piece ends after a line break where there is one, so that no line is laid out twice.
+    std::size_t end = std::min(pending.given + kTextPiece, pending.text.size());
+    if (end < pending.text.size()) {
+        const std::size_t lineEnd = pending.text.rfind(L'\n', end - 1);
+        if (lineEnd != std::wstring::npos && lineEnd >= pending.given) end = lineEnd + 1;
+    }
+    const std::wstring piece = pending.text.substr(pending.given, end - pending.given);
+    SendMessageW(box, EM_SETSEL, pending.given, static_cast<LPARAM>(pending.given));  // the caret at the end
+    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    pending.given = end;
+    return true;
+}
+
+void WizardWindow::CreateNextPortion() {
+    if (complete_) return;  // made at once meanwhile, for a handler
+    // Painting goes first, although its messages would come after ours: the first screen when
+    // the loop has just started, or what was uncovered since.
+    if (!PaintWaiting()) {
+        // A control that cannot be made ends the portions; asking for any control tries again.
+        if (!CreateControls(Making::Portion) || complete_) return;
+    }
+    AskForNextPortion();
+}
+
+bool WizardWindow::PaintWaiting() {
+    if (IsIconic(hwnd_)) return false;  // the system paints nothing while it is minimised
+    // A window counts as painted when it waits no more; one that keeps waiting does not hold
+    // the portions up.
+    auto paint = [](HWND h) {
+        RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+        return GetUpdateRect(h, nullptr, FALSE) == FALSE;
+    };
+    if (GetUpdateRect(hwnd_, nullptr, FALSE) && paint(hwnd_)) return true;
+    std::size_t painted = 0;
+    for (const ControlState& s : controls_) {
+        if (painted == kControlsPerPortion) break;
+        if (s.hwnd && IsWindowVisible(s.hwnd) && GetUpdateRect(s.hwnd, nullptr, FALSE) && paint(s.hwnd)) ++painted;
+    }
+    return painted > 0;
+}
+
+void WizardWindow::AskForNextPortion() {
+    // A posted message is taken before the user's keys and clicks, a timer's after them: while
+    // any wait, the next portion comes by the timer.
+    if (HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON)) == 0 && PostMessageW(hwnd_, kNextPortion, 0, 0)) return;
+    SetTimer(hwnd_, kPortionTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {

@@ -121,6 +121,7 @@ bool WizardWindow::PreTranslate(MSG& msg) {
         HWND focus = GetFocus();
         // Without a focused control of the window, Tab does nothing.
         if (focus && IsChild(hwnd_, focus)) {
+            CompleteControls();  // the order takes in every control, made yet or not
             if (HWND next = NextTabStop(focus, GetKeyState(VK_SHIFT) < 0)) FocusControl(next);
         }
     }

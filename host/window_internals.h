@@ -13,7 +13,10 @@ namespace host {
 
 inline constexpr wchar_t kWindowClass[] = L"LumoraWizardWindow";
 inline constexpr wchar_t kPaintedClass[] = L"LumoraPaintedControl";
-inline constexpr UINT kCompleteWindow = WM_APP + 1;  // posted by Build, handled once the loop runs
+// Asks the window for the next portion of its controls: posted by Show and after each portion
+// until every control is made, or, while keys or clicks wait, sent by the timer.
+inline constexpr UINT kNextPortion = WM_APP + 1;
+inline constexpr UINT_PTR kPortionTimer = 1;
 
 inline COLORREF ToColorRef(std::uint32_t colour) {
     return colour == kSystemColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);

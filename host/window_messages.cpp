@@ -99,13 +99,19 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_DESTROY:
         if (quitOnDestroy_) PostQuitMessage(0);
         break;
-    case kCompleteWindow:
-        CompleteControls();
+    case kNextPortion:
+        CreateNextPortion();
+        return 0;
+    case WM_TIMER:
+        if (wParam != kPortionTimer) break;
+        KillTimer(hwnd, kPortionTimer);
+        CreateNextPortion();
         return 0;
     case WM_NCDESTROY:
         hwnd_ = nullptr;
         window_.hwnd = nullptr;
         for (ControlState& s : controls_) s.hwnd = nullptr;
+        textsInPieces_.clear();
         break;
     default:
         break;

@@ -121,7 +121,6 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     window_.hwnd = hwnd_;
 
     AttachKeyboard(this);
-    PostMessageW(hwnd_, kCompleteWindow, 0, 0);
     return true;
 }
 
@@ -137,11 +136,14 @@ void WizardWindow::RaiseCreated() {
 
 void WizardWindow::Show() {
     if (!hwnd_) return;
-    CreateControls(true);
+    const bool first = !shown_;
+    CreateControls(Making::FirstScreen);
     ShowWindow(hwnd_, SW_SHOW);
-    UpdateWindow(hwnd_);
     shown_ = true;
     EnsureFocus();
+    // The loop first answers what is sent to the window; the first portions then paint it,
+    // before anything more is made.
+    if (first && !complete_) AskForNextPortion();
 }
 
 HWND WizardWindow::ControlHandle(std::uint32_t controlId) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "host/control_state.h"
@@ -25,13 +26,22 @@ public:
 
     // Creates the window hidden and centred, with the state of every control. The controls'
     // own windows come later: those seen on the first screen when the window is shown, the
-    // others once its message loop runs, or as soon as anything asks for one after it is
-    // shown. Events may be null (nothing bound). With quitOnDestroy the destruction of the
-    // window posts the quit message (code 0).
+    // others in portions between the messages of its loop, so that the window answers while
+    // they are made; all at once as soon as anything asks for one after it is shown. Events
+    // may be null (nothing bound). With quitOnDestroy the destruction of the window posts the
+    // quit message (code 0).
     bool Build(WindowEvents* events, bool quitOnDestroy);
     // Raises the created event; only the first call does.
     void RaiseCreated();
+    // Makes the first screen's controls, shows the window, and asks for the first portion of
+    // the rest; the first portions paint the window before more is made.
     void Show();
+
+    // A portion paints the window or at most this many of its controls, or makes at most this
+    // many controls' windows, or hands a long text to its box one piece of at most kTextPiece
+    // characters (UTF-16 units).
+    static constexpr std::size_t kControlsPerPortion = 3;
+    static constexpr std::size_t kTextPiece = 512;
 
     PropertyValue ReadProperty(ControlRef ref, ControlProperty property) override;
     void WriteProperty(ControlRef ref, ControlProperty property, const PropertyValue& value) override;
@@ -62,11 +72,24 @@ private:
     ControlState* Find(ControlRef ref);
     ControlState* FindByHandle(HWND hwnd);
     HWND ParentHandle(const ControlState& state) const;
+    // Which of the controls' windows not made yet a call makes: those seen on the first
+    // screen; the next portion; or all, with every text whole.
+    enum class Making { FirstScreen, Portion, All };
     bool CreateControl(std::size_t index);
-    // Makes the controls' windows not made yet: all of them, or those seen on the first screen.
-    void CreateControls(bool firstScreenOnly);
-    void CompleteControls() { CreateControls(false); }
+    // False when a control could not be made; a later call tries again.
+    bool CreateControls(Making making);
+    void CompleteControls() { CreateControls(Making::All); }
     bool SeenOnFirstScreen(std::size_t index) const;
+    // Hands the next piece of a long text to its box, or shows a box that has it all; false
+    // when no text is on its way.
+    bool GiveTextPiece();
+    // One portion: painting where it waits, or the next few controls made; then asks for the
+    // next, behind the user's input.
+    void CreateNextPortion();
+    // Paints the window if it waits for it, or else up to kControlsPerPortion of its shown
+    // controls that do; false when nothing was painted.
+    bool PaintWaiting();
+    void AskForNextPortion();
     void ShowPage(ControlState& pageControl, int page);
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     // Tab stops that can take the focus now, in tab order.
@@ -85,12 +108,21 @@ private:
     bool quitOnDestroy_ = false;
     bool createdRaised_ = false;
     bool shown_ = false;
-    bool complete_ = false;  // every control has its window
+    bool complete_ = false;  // every control has its window and its whole text
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
     DpiScale scale_;
     ControlState window_;
     std::vector<ControlState> controls_;  // description order; never resized after Build
+    // A long text on its way into its box, which is shown once the last piece is in: a box
+    // lays out a text while hidden for a fraction of what it costs on the screen, and pieces
+    // let the portions take it in turns with the window's messages.
+    struct TextInPieces {
+        std::size_t index;  // the control
+        std::wstring text;
+        std::size_t given = 0;  // characters in the box so far
+    };
+    std::vector<TextInPieces> textsInPieces_;
     std::unique_ptr<Resources> resources_;
 };
 

@@ -4,14 +4,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/message_loop.h"
 #include "host/win32_host.h"
 #include "tests/common/expected_controls.h"
+#include "wizard/licence.h"
 #include "wizard/lumora_window.h"
 #include "tests/common/live_wizard.h"
 
@@ -213,6 +216,100 @@ TEST_F(WindowTest, AfterShowingAnyPropertyCallMakesTheWholeWindow) {
     // shown on its page.
     EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k许可协议), ControlProperty::Visible)));
     EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+}
+
+// Dispatches one message of this thread, waiting up to a second for it; false when none came.
+bool DispatchOne() {
+    MSG msg;
+    for (const DWORD start = GetTickCount(); !PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        if (GetTickCount() - start > 1000) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    host::DispatchMessageStep(msg);
+    return true;
+}
+
+// A control's window if it is made, found without asking the window (which would make it).
+struct ChildSearch {
+    std::uint32_t id;
+    HWND found;
+};
+BOOL CALLBACK MatchId(HWND child, LPARAM param) {
+    auto* s = reinterpret_cast<ChildSearch*>(param);
+    if (static_cast<std::uint32_t>(GetDlgCtrlID(child)) != s->id) return TRUE;
+    s->found = child;
+    return FALSE;
+}
+HWND MadeControl(HWND window, std::uint32_t id) {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(window, MatchId, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(WindowTest, AfterShowingEachMessagePaintsOrMakesAFewControlsUntilAllAreMade) {
+    w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
+    w->Show();
+    std::size_t made = ControlsMade(w->Handle()).size();
+    ASSERT_TRUE(DispatchOne());
+    EXPECT_EQ(ControlsMade(w->Handle()).size(), made) << "the first screen is painted before anything is made";
+    EXPECT_FALSE(GetUpdateRect(w->Handle(), nullptr, FALSE));
+
+    int messages = 0;
+    HWND licence = nullptr;
+    while (made < std::size(expected::kControls) || !IsWindowVisible(licence)) {
+        ASSERT_TRUE(DispatchOne()) << "the window asks for its next portion itself";
+        ASSERT_LT(++messages, 100);
+        const std::size_t now = ControlsMade(w->Handle()).size();
+        EXPECT_LE(now - made, host::WizardWindow::kControlsPerPortion);
+        made = now;
+        // The licence box is shown only with its whole text.
+        licence = MadeControl(w->Handle(), expected::k许可协议);
+        if (licence && IsWindowVisible(licence)) {
+            EXPECT_EQ(GetWindowTextLengthA(licence), 5289);
+        }
+    }
+    EXPECT_GE(messages, 10) << "29 controls and the licence in pieces";
+    for (std::uint32_t parent : kContainers) {
+        EXPECT_EQ(MembersTopFirst(parent == expected::kWindow ? w->Handle() : H(parent)), DescribedMembers(parent))
+            << "parent " << std::hex << parent;
+    }
+    // As a text given whole leaves the box: all of it, from its start, the first line on top.
+    EXPECT_EQ(host::AsText(w->ReadProperty(Ref(expected::k许可协议), ControlProperty::Text)), wizard::kLicenceText);
+    DWORD from = 1, to = 1;
+    SendMessageA(licence, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 0u);
+    EXPECT_EQ(SendMessageA(licence, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+}
+
+TEST_F(WindowTest, AnswersAMessageSentFromAnotherThreadWhileTheRestIsMade) {
+    w->Show();
+    ASSERT_TRUE(DispatchOne());
+    std::atomic<bool> answered{false};
+    std::thread other([&] {
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutW(w->Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    });
+    for (int i = 0; i < 5000 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i) Sleep(1);
+    ASSERT_TRUE(DispatchOne());  // answers what was sent, then makes one portion
+    other.join();
+    EXPECT_TRUE(answered);
+    EXPECT_LT(ControlsMade(w->Handle()).size(), std::size(expected::kControls)) << "answered before all is made";
+}
+
+TEST_F(WindowTest, AskingForAnyControlWhileTheRestIsMadeMakesItAllAtOnce) {
+    w->Show();
+    ASSERT_TRUE(DispatchOne());
+    ASSERT_TRUE(DispatchOne());
+    ASSERT_LT(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    HWND licence = H(expected::k许可协议);
+    EXPECT_EQ(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    EXPECT_TRUE(IsWindowVisible(licence));
+    EXPECT_EQ(GetWindowTextLengthA(licence), 5289);
+    for (std::uint32_t parent : kContainers) {
+        EXPECT_EQ(MembersTopFirst(parent == expected::kWindow ? w->Handle() : H(parent)), DescribedMembers(parent))
+            << "parent " << std::hex << parent;
+    }
 }
 
 TEST_F(WindowTest, KindsAreRealControlsWithTheirStyles) {
@@ -460,6 +557,26 @@ TEST_F(WindowTest, CloseQueryDecides) {
     EXPECT_FALSE(IsWindow(h));
 }
 
+// A box with a text past an edit box's default limit (30,000 characters) and without line
+// breaks, in a window of its own: the pieces take it whole all the same.
+TEST(WindowOfOneBox, ALongTextWithoutLineBreaksGoesInWhole) {
+    static const std::string text(40000, 'x');
+    static const host::ControlDescription box[] = {
+        {.name = "box", .id = 0x7001, .kind = host::ControlKind::EditBox, .parentId = 0x7000, .left = 0, .top = 0,
+         .width = 200, .height = 100, .flags = host::kFlagVisible, .text = text.c_str(),
+         .edit = host::EditStyle::MultiLineWrap},
+    };
+    const host::WindowDescription description{.windowId = 0x70, .controlId = 0x7000, .caption = "box", .width = 300,
+                                              .height = 200, .background = host::kWhite, .controls = box};
+    host::WizardWindow window(description);
+    ASSERT_TRUE(window.Build(nullptr, false));
+    window.Show();
+    for (int i = 0; i < 200 && !IsWindowVisible(MadeControl(window.Handle(), 0x7001)); ++i) ASSERT_TRUE(DispatchOne());
+    HWND made = MadeControl(window.Handle(), 0x7001);
+    EXPECT_TRUE(IsWindowVisible(made));
+    EXPECT_EQ(GetWindowTextLengthA(made), 40000);
+}
+
 TEST(WindowWithoutHandlers, CloseRequestClosesAndClicksDoNothing) {
     host::Win32Host hostServices;
     test::LiveWizard bare(hostServices, std::span<const EventBinding>{});
@@ -491,6 +608,19 @@ TEST_F(WindowTest, TabOrderOnTheLicenceStep) {
         PressKey(GetFocus(), VK_TAB);
         EXPECT_EQ(GetDlgCtrlID(GetFocus()), static_cast<int>(id));
     }
+}
+
+TEST_F(WindowTest, TabWhileTheRestIsMadeTakesInEveryControl) {
+    w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);  // the welcome step
+    w->Show();
+    HWND next = MadeControl(w->Handle(), expected::k下一步);
+    ASSERT_NE(next, nullptr);
+    SetFocus(next);
+    ASSERT_LT(ControlsMade(w->Handle()).size(), std::size(expected::kControls));
+    // Next is the last in tab order; Tab goes round to the first, the licence page's accept
+    // button, which lies behind the panel and counts.
+    PressKey(next, VK_TAB);
+    EXPECT_EQ(GetFocus(), H(expected::k接受));
 }
 
 TEST_F(WindowTest, TabSkipsDisabledHiddenAndNonTabStops) {
