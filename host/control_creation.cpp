@@ -70,8 +70,8 @@ bool WizardWindow::CreateControl(std::size_t index) {
     // A long text goes into its box in pieces while the box is hidden (see TextInPieces).
     const bool inPieces = d.kind == ControlKind::EditBox && text.size() > kTextPiece;
     if (inPieces) style &= ~WS_VISIBLE;
-    s.hwnd = CreateWindowExW(exStyle, className, inPieces ? L"" : text.c_str(), style, scale_.ToScreen(s.left), scale_.ToScreen(s.top),
-                             scale_.ToScreen(s.width), scale_.ToScreen(s.height),
+    s.hwnd = CreateWindowExW(exStyle, className, inPieces ? L"" : text.c_str(), style, scale_.ToScreen(s.left),
+                             scale_.ToScreen(s.top), scale_.ToScreen(s.width), scale_.ToScreen(s.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!s.hwnd) return false;
@@ -155,8 +155,8 @@ bool WizardWindow::CreateControls(Making making) {
         while (GiveTextPiece()) {
         }
     }
-    complete_ = textsInPieces_.empty() &&
-                std::all_of(controls_.begin(), controls_.end(), [](const ControlState& s) { return s.hwnd != nullptr; });
+    complete_ = textsInPieces_.empty() && std::all_of(controls_.begin(), controls_.end(),
+                                                      [](const ControlState& s) { return s.hwnd != nullptr; });
     return true;
 }
 
