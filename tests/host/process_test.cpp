@@ -21,6 +21,17 @@ protected:
     const Text helper_ = test::ProgramFolder() + "\\host_helper.exe";
 
     Text In(const Text& name) const { return root_.path() + "\\" + name; }
+    // Starts the helper sleeping for a minute; the caller owns the process handle.
+    bool StartSleeping(PROCESS_INFORMATION& child) const {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        Text line = helper_ + " sleep 60000";
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+            return false;
+        }
+        CloseHandle(child.hThread);
+        return true;
+    }
     static std::string Content(const Text& path) {
         std::string bytes;
         return test::ReadFileBytes(path, bytes) ? bytes : std::string("<missing>");
@@ -90,12 +101,8 @@ TEST_F(Processes, RunProgramThatCannotStart) {
 }
 
 TEST_F(Processes, ListAndEndAProcess) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    Text line = helper_ + " sleep 60000";
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    CloseHandle(child.hThread);
+    ASSERT_TRUE(StartSleeping(child));
 
     const std::vector<host::ProcessRecord> list = host_.ListProcesses();
     auto byId = [&list](DWORD id) {
@@ -135,12 +142,8 @@ TEST_F(Processes, EndProcessThatCannotBeEnded) {
 // A held process is ended through its handle: once it has ended by itself, ending it again
 // touches nothing, whatever now has its number.
 TEST_F(Processes, HeldProcessIsEndedOnceAndOnlyItself) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    Text line = helper_ + " sleep 60000";
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    CloseHandle(child.hThread);
+    ASSERT_TRUE(StartSleeping(child));
     const std::unique_ptr<host::HeldProcess> held = host_.HoldProcess(child.dwProcessId);
     ASSERT_NE(held, nullptr);
     EXPECT_TRUE(held->End());
