@@ -21,16 +21,8 @@ const wchar_t kDefaultDestination[] = L"C:\\Program Files\\Lumora";
 
 // What a folder holds, by the names the system keeps; empty when it does not exist.
 Names NamesIn(const std::wstring& folder) {
-    Names names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.insert(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    const std::vector<std::wstring> names = test::FolderNames(folder);
+    return Names(names.begin(), names.end());
 }
 
 std::string Shown(const Names& names) {

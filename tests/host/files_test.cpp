@@ -20,18 +20,7 @@ const Text kCheng = "\x81\x5C";  // 乗
 const Text kQian = "\x9C\x5C";   // 淺
 
 // Names in a folder as the system spells them in UTF-16.
-std::vector<std::wstring> ListFolder(const Text& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((test::Wide(folder) + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
+std::vector<std::wstring> ListFolder(const Text& folder) { return test::FolderNames(test::Wide(folder)); }
 
 class FileOperations : public ::testing::Test {
 protected:

@@ -43,6 +43,9 @@ private:
 // A GBK text as UTF-16, and back ('?' for what GBK cannot hold).
 std::wstring Wide(std::string_view text);
 std::string Gbk(const std::wstring& wide);
+// The names a folder holds as the system keeps them, in UTF-16 and sorted; none when the folder
+// does not exist.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 // Reads the whole file; false when it cannot be opened.
 bool ReadFileBytes(const host::Text& path, std::string& bytes);
 bool IsFolder(const host::Text& path);
