@@ -84,13 +84,20 @@ struct Expected {
     int controls;
 };
 
-// The setup's welcome step: the white panel, the side picture (drawn last: it is decoded when
-// first drawn) and the button band.
+// The setup's welcome step: the white panel, the side picture (decoded when first drawn), the
+// button band, and the Next button on it (its frame, one pixel in from its left edge).
 bool SetupPainted(HWND window) {
     const COLORREF white = RGB(255, 255, 255), face = GetSysColor(COLOR_BTNFACE);
     const COLORREF art = remote::ScreenPixel(window, 85, 60);
-    return remote::ScreenPixel(window, 180, 20) == white && remote::ScreenPixel(window, 20, 300) == face && art != white &&
-           art != face && art != CLR_INVALID;
+    if (remote::ScreenPixel(window, 180, 20) != white || remote::ScreenPixel(window, 20, 300) != face || art == white ||
+        art == face || art == CLR_INVALID) {
+        return false;
+    }
+    HWND next = remote::FindControl(window, kNext);
+    RECT r{};
+    if (!next || !GetClientRect(next, &r)) return false;
+    const COLORREF frame = remote::ScreenPixel(next, 0, r.bottom / 2);
+    return frame != face && frame != CLR_INVALID;
 }
 
 // The bare windows: their client area in the window colour.

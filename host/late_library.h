@@ -14,6 +14,13 @@ Function LateFunction(const char* library, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
+// The common controls: the themed buttons, boxes and progress bar that the program's manifest
+// asks for. Loading them costs about as long as everything else the window does before it
+// shows, so the window shows first and has them loaded on a thread of its own.
+bool CommonControlsLoaded();
+// Loads them (on whichever thread calls: the window has them loaded on one of its own).
+void LoadCommonControls();
+
 // Starts the component services on this thread once, for the folder dialog and shell links;
 // false when they cannot be started.
 bool EnsureComponentServices();

@@ -2,6 +2,7 @@
 #include "host/win32_host.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -86,6 +87,17 @@ bool HandlePendingMessages() {
 }
 
 }  // namespace
+
+bool CommonControlsLoaded() { return GetModuleHandleA("comctl32.dll") != nullptr; }
+
+void LoadCommonControls() {
+    // The classes the window makes: push buttons, check and radio boxes, edit boxes, the bar.
+    // Without the library (or the function) the system's own classes stand in, unthemed.
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    if (const auto initialize = LateFunction<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx")) {
+        initialize(&classes);
+    }
+}
 
 bool EnsureComponentServices() {
     static bool started = false;

@@ -17,6 +17,8 @@ inline constexpr wchar_t kPaintedClass[] = L"LumoraPaintedControl";
 // until every control is made, or, while keys or clicks wait, sent by the timer.
 inline constexpr UINT kNextPortion = WM_APP + 1;
 inline constexpr UINT_PTR kPortionTimer = 1;
+// Posted by the thread that loads the common controls once they are in (Show).
+inline constexpr UINT kCommonControlsIn = WM_APP + 2;
 
 inline COLORREF ToColorRef(std::uint32_t colour) {
     return colour == kSystemColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);

@@ -102,6 +102,9 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case kNextPortion:
         CreateNextPortion();
         return 0;
+    case kCommonControlsIn:
+        CommonControlsIn();
+        return 0;
     case WM_TIMER:
         if (wParam != kPortionTimer) break;
         KillTimer(hwnd, kPortionTimer);

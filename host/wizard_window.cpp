@@ -5,14 +5,22 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 
+#include "host/late_library.h"
 #include "host/system_text.h"
 #include "host/window_geometry.h"
 #include "host/window_internals.h"
 
 namespace host {
 namespace {
+
+// The thread that loads the common controls for a window that shows without them, then tells
+// it; a window closed meanwhile is not told.
+DWORD WINAPI LoadCommonControlsFor(void* window) {
+    LoadCommonControls();
+    PostMessageW(static_cast<HWND>(window), kCommonControlsIn, 0, 0);
+    return 0;
+}
 
 bool RegisterClasses(HINSTANCE instance) {
     static bool registered = false;
@@ -60,8 +68,6 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
     events_ = events;
     quitOnDestroy_ = quitOnDestroy;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
     if (!RegisterClasses(instance)) return false;
 
     // The system's DPI, which the program declares itself aware of.
@@ -83,8 +89,11 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
 
     const auto& rows = description_.controls;
     controls_.assign(rows.size(), ControlState{});
-    std::map<std::uint32_t, int> indexOf;
-    for (std::size_t i = 0; i < rows.size(); ++i) indexOf[rows[i].id] = static_cast<int>(i);
+    // The row of a control id, or -1; a few dozen rows, looked through.
+    auto indexOf = [&rows](std::uint32_t id) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [id](const ControlDescription& r) { return r.id == id; });
+        return row == rows.end() ? -1 : static_cast<int>(row - rows.begin());
+    };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ControlDescription& d = rows[i];
         ControlState& s = controls_[i];
@@ -101,13 +110,10 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
         s.checked = d.checked;
         s.minimum = d.rangeMin;
         s.maximum = d.rangeMax;
-        auto parent = indexOf.find(d.parentId);
-        s.parentIndex = parent == indexOf.end() ? -1 : parent->second;
+        s.parentIndex = indexOf(d.parentId);
         for (std::size_t p = 0; p < d.pages.size(); ++p) {
             for (std::uint32_t member : d.pages[p].members) {
-                auto m = indexOf.find(member);
-                if (m != indexOf.end()) controls_[static_cast<std::size_t>(m->second)].pageOf =
-                    static_cast<int>(p);
+                if (const int m = indexOf(member); m >= 0) controls_[static_cast<std::size_t>(m)].pageOf = static_cast<int>(p);
             }
         }
     }
@@ -137,13 +143,32 @@ void WizardWindow::RaiseCreated() {
 void WizardWindow::Show() {
     if (!hwnd_) return;
     const bool first = !shown_;
-    CreateControls(Making::FirstScreen);
+    // Without the common controls in the process yet, the window shows empty and they are
+    // loaded aside, once it is shown: the system's own loading of what showing needs would
+    // wait for theirs. The first screen follows when they are in (CommonControlsIn).
+    const bool aside = first && !complete_ && !CommonControlsLoaded();
+    if (!aside) CreateControls(Making::FirstScreen);
     ShowWindow(hwnd_, SW_SHOW);
     shown_ = true;
+    if (aside) {
+        // Without a thread for it, here and now.
+        if (HANDLE loading = CreateThread(nullptr, 0, LoadCommonControlsFor, hwnd_, 0, nullptr)) CloseHandle(loading);
+        else LoadCommonControlsFor(hwnd_);
+        return;
+    }
     EnsureFocus();
     // The loop first answers what is sent to the window; the first portions then paint it,
     // before anything more is made.
     if (first && !complete_) AskForNextPortion();
+}
+
+void WizardWindow::CommonControlsIn() {
+    // Asked for meanwhile, the controls were all made at once (the system loads the library
+    // for the first control that needs it, waiting for this loading if it must).
+    if (!hwnd_ || complete_) return;
+    CreateControls(Making::FirstScreen);
+    EnsureFocus();
+    AskForNextPortion();
 }
 
 HWND WizardWindow::ControlHandle(std::uint32_t controlId) {

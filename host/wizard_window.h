@@ -34,7 +34,10 @@ public:
     // Raises the created event; only the first call does.
     void RaiseCreated();
     // Makes the first screen's controls, shows the window, and asks for the first portion of
-    // the rest; the first portions paint the window before more is made.
+    // the rest; the first portions paint the window before more is made. When the common
+    // controls are not in the process yet, it shows the window first and loads them on a
+    // thread of their own: the window answers meanwhile, and its first screen is made as soon
+    // as they are in.
     void Show();
 
     // A portion paints the window or at most this many of its controls, or makes at most this
@@ -90,6 +93,8 @@ private:
     // controls that do; false when nothing was painted.
     bool PaintWaiting();
     void AskForNextPortion();
+    // The common controls loaded aside: the first screen made, then the portions.
+    void CommonControlsIn();
     void ShowPage(ControlState& pageControl, int page);
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     // Tab stops that can take the focus now, in tab order.

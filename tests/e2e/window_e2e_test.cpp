@@ -1,6 +1,9 @@
 // The built setup, started as a user would start it and looked at from outside.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
+
+#include <string>
 
 #include "tests/common/expected_controls.h"
 #include "tests/e2e/remote.h"
@@ -82,6 +85,25 @@ TEST_F(SetupWindow, PaintsTheWelcomeStep) {
     const COLORREF art = PixelAt(85, 60);
     EXPECT_NE(art, white);
     EXPECT_NE(art, face);
+}
+
+TEST_F(SetupWindow, ItsControlsAreThoseOfTheCommonControlsOfVersion6) {
+    // Loaded on a thread of their own after the window shows, they must still be the version
+    // that the manifest asks for (from the side-by-side store), not the system folder's.
+    HMODULE modules[256];
+    DWORD bytes = 0;
+    ASSERT_TRUE(EnumProcessModules(setup.handle, modules, sizeof modules, &bytes));
+    int commonControls = 0;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameExA(setup.handle, modules[i], path, sizeof path);
+        const std::string lower = CharLowerA(path);
+        if (lower.ends_with("\\comctl32.dll")) {
+            ++commonControls;
+            EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << lower;
+        }
+    }
+    EXPECT_EQ(commonControls, 1);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/late_library.h"
 #include "host/message_loop.h"
 #include "host/win32_host.h"
 #include "tests/common/expected_controls.h"
@@ -81,7 +82,13 @@ inline std::string TextOf(HWND h) {
 
 class WindowTest : public ::testing::Test {
 protected:
+    // Its windows are made as in a process that has the common controls already; the case
+    // that shows the first window of a process builds its own (WindowStartTest).
     void SetUp() override {
+        host::LoadCommonControls();
+        BuildWindow();
+    }
+    void BuildWindow() {
         g_recorded = Recorded{};
         setup = std::make_unique<test::LiveWizard>(hostServices, kTestBindings);
         ASSERT_TRUE(setup->Build());

@@ -148,6 +148,33 @@ TEST_F(WindowTest, AfterShowingEachMessagePaintsOrMakesAFewControlsUntilAllAreMa
     EXPECT_EQ(SendMessageA(licence, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
+// Runs in a process of its own (CMakeLists.txt), where nothing has loaded the common controls.
+class WindowStartTest : public WindowTest {
+protected:
+    void SetUp() override { BuildWindow(); }
+};
+
+TEST_F(WindowStartTest, ShowsAtOnceAndMakesItsFirstScreenWhenTheCommonControlsAreIn) {
+    ASSERT_FALSE(host::CommonControlsLoaded()) << "run alone: --gtest_filter=*.ShowsAtOnce*";
+    w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
+    w->Show();
+    EXPECT_TRUE(IsWindowVisible(w->Handle()));
+    EXPECT_TRUE(ControlsMade(w->Handle()).empty()) << "shown before its controls, which need the library";
+
+    HWND next = nullptr;
+    for (int messages = 0; !(next = MadeControl(w->Handle(), expected::k下一步)); ++messages) {
+        ASSERT_LT(messages, 20);
+        ASSERT_TRUE(DispatchOne()) << "the loading thread tells the window when the library is in";
+    }
+    EXPECT_TRUE(host::CommonControlsLoaded());
+    const std::set<std::uint32_t> first = ControlsMade(w->Handle());
+    for (std::uint32_t id : {expected::kPanel, expected::kButtonBand, expected::k取消, expected::k标签_版本}) {
+        EXPECT_TRUE(first.count(id)) << std::hex << id << " is made with the first screen";
+    }
+    EXPECT_FALSE(first.count(expected::k许可协议)) << "the rest comes in portions";
+    while (ControlsMade(w->Handle()).size() < std::size(expected::kControls)) ASSERT_TRUE(DispatchOne());
+}
+
 TEST_F(WindowTest, AnswersAMessageSentFromAnotherThreadWhileTheRestIsMade) {
     w->Show();
     ASSERT_TRUE(DispatchOne());
