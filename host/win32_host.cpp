@@ -88,13 +88,15 @@ bool HandlePendingMessages() {
 
 }  // namespace
 
-bool CommonControlsLoaded() { return GetModuleHandleA("comctl32.dll") != nullptr; }
+constexpr char kCommonControls[] = "comctl32.dll";
+
+bool CommonControlsLoaded() { return GetModuleHandleA(kCommonControls) != nullptr; }
 
 void LoadCommonControls() {
     // The classes the window makes: push buttons, check and radio boxes, edit boxes, the bar.
     // Without the library (or the function) the system's own classes stand in, unthemed.
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    if (const auto initialize = LateFunction<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx")) {
+    if (const auto initialize = LateFunction<decltype(&InitCommonControlsEx)>(kCommonControls, "InitCommonControlsEx")) {
         initialize(&classes);
     }
 }

@@ -2,7 +2,6 @@
 #include "host/wizard_window.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 

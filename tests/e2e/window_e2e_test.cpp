@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/common/expected_controls.h"
 #include "tests/e2e/remote.h"
@@ -93,17 +94,14 @@ TEST_F(SetupWindow, ItsControlsAreThoseOfTheCommonControlsOfVersion6) {
     HMODULE modules[256];
     DWORD bytes = 0;
     ASSERT_TRUE(EnumProcessModules(setup.handle, modules, sizeof modules, &bytes));
-    int commonControls = 0;
+    std::vector<std::string> loaded;
     for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
         char path[MAX_PATH] = {};
         GetModuleFileNameExA(setup.handle, modules[i], path, sizeof path);
-        const std::string lower = CharLowerA(path);
-        if (lower.ends_with("\\comctl32.dll")) {
-            ++commonControls;
-            EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << lower;
-        }
+        if (std::string(CharLowerA(path)).ends_with("\\comctl32.dll")) loaded.push_back(path);
     }
-    EXPECT_EQ(commonControls, 1);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_NE(loaded[0].find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << loaded[0];
 }
 
 }  // namespace
