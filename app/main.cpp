@@ -3,13 +3,13 @@
 // first needs them.
 #include <windows.h>
 
-#include "host/dll_search.h"
-#include "host/message_loop.h"
-#include "host/program_folder.h"
-#include "host/program_image.h"
-#include "host/single_instance.h"
-#include "host/win32_host.h"
-#include "host/wizard_window.h"
+#include "host/system/dll_search.h"
+#include "host/window/message_loop.h"
+#include "host/system/program_folder.h"
+#include "host/system/program_image.h"
+#include "host/system/single_instance.h"
+#include "host/system/win32_host.h"
+#include "host/window/wizard_window.h"
 #include "payload/catalog.h"
 #include "payload/checksum.h"
 #include "wizard/bindings.h"

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "host/program_image.h"
+#include "host/system/program_image.h"
 #include "payload/checksum.h"
 
 int main() {

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "host/control_surface.h"
+#include "host/window/control_surface.h"
 #include "wizard/context.h"
 
 namespace wizard {

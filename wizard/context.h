@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
-#include "host/control_surface.h"
-#include "host/host_services.h"
+#include "host/window/control_surface.h"
+#include "host/system/host_services.h"
 #include "payload/catalog.h"
 
 namespace wizard {

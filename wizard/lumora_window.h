@@ -2,7 +2,7 @@
 // The wizard window, as constant data: the window, its 38 controls, the four pages.
 #include <cstdint>
 
-#include "host/window_description.h"
+#include "host/window/window_description.h"
 
 namespace wizard {
 

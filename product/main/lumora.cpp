@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/system_text.h"
+#include "host/system/system_text.h"
 #include "product/function/data_get.h"
 
 namespace {

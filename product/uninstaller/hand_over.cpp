@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "host/system_text.h"
-#include "host/text.h"
+#include "host/system/system_text.h"
+#include "host/system/text.h"
 #include "product/uninstaller/removal.h"
 
 namespace uninstall {

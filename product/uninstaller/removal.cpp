@@ -6,8 +6,8 @@
 
 #include <cwchar>
 
-#include "host/system_text.h"
-#include "host/text.h"
+#include "host/system/system_text.h"
+#include "host/system/text.h"
 
 extern "C" {
 extern const char lumora_website_url[], lumora_website_url_end[];

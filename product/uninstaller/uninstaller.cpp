@@ -8,7 +8,7 @@
 // a later run clears what earlier ones left.
 //
 // Its texts and the names it handles are GBK; they reach the system in UTF-16, converted with
-// code page 936 named (host/system_text.h), so that it shows and finds the same names on a
+// code page 936 named (host/system/system_text.h), so that it shows and finds the same names on a
 // Windows of any ANSI code page.
 #include <windows.h>
 #include <objbase.h>
@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "host/dll_search.h"
-#include "host/system_text.h"
-#include "host/text.h"
+#include "host/system/dll_search.h"
+#include "host/system/system_text.h"
+#include "host/system/text.h"
 #include "product/uninstaller/hand_over.h"
 #include "product/uninstaller/owned_handle.h"
 #include "product/uninstaller/removal.h"

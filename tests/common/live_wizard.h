@@ -3,7 +3,7 @@
 // catalog that a test chooses. Built hidden; nothing ends the message loop when it goes.
 #include <span>
 
-#include "host/wizard_window.h"
+#include "host/window/wizard_window.h"
 #include "payload/catalog.h"
 #include "wizard/bindings.h"
 #include "wizard/lumora_window.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "host/system_text.h"
+#include "host/system/system_text.h"
 
 namespace remote {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 
 namespace {
 

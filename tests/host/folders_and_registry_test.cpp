@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 #include "test_support.h"
 
 using host::Text;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/system_text.h"
+#include "host/system/system_text.h"
 
 namespace test {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/host_services.h"
+#include "host/system/host_services.h"
 
 namespace test {
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/message_loop.h"
-#include "host/win32_host.h"
+#include "host/window/message_loop.h"
+#include "host/system/win32_host.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "host/text.h"
+#include "host/system/text.h"
 
 namespace {
 

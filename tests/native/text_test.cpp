@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/text.h"
+#include "host/system/text.h"
 
 using host::Text;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/program_image.h"
+#include "host/system/program_image.h"
 #include "payload/catalog.h"
 #include "payload/checksum.h"
 #include "product_files.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 #include "product/uninstaller/removal.h"
 #include "tests/host/test_support.h"
 

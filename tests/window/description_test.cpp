@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/image_decode.h"
+#include "host/window/image_decode.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/licence.h"
 #include "wizard/lumora_window.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "tests/common/live_wizard.h"
 

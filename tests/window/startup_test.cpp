@@ -6,10 +6,10 @@
 
 #include <stdexcept>
 
-#include "host/message_loop.h"
-#include "host/program_folder.h"
-#include "host/text.h"
-#include "host/win32_host.h"
+#include "host/window/message_loop.h"
+#include "host/system/program_folder.h"
+#include "host/system/text.h"
+#include "host/system/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "tests/common/live_wizard.h"
 

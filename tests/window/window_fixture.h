@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "host/late_library.h"
-#include "host/message_loop.h"
-#include "host/win32_host.h"
+#include "host/system/late_library.h"
+#include "host/window/message_loop.h"
+#include "host/system/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/licence.h"
 #include "wizard/lumora_window.h"

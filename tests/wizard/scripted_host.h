@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_services.h"
+#include "host/system/host_services.h"
 
 namespace test {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 #include "tests/common/expected_controls.h"
 #include "tests/common/live_wizard.h"
 #include "wizard/handlers.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/message_loop.h"
+#include "host/window/message_loop.h"
 #include "tests/common/expected_controls.h"
 #include "tests/common/live_wizard.h"
 #include "tests/wizard/scripted_host.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/control_surface.h"
-#include "host/window_description.h"
+#include "host/window/control_surface.h"
+#include "host/window/window_description.h"
 
 namespace host {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "host/wizard_window.h"
+#include "host/window/wizard_window.h"
 
 namespace host {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/message_loop.h"
-#include "host/window_internals.h"
+#include "host/window/message_loop.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 namespace {

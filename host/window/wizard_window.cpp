@@ -1,14 +1,14 @@
 // The window and the state of its controls, built from a description; looking controls up.
-#include "host/wizard_window.h"
+#include "host/window/wizard_window.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "host/late_library.h"
-#include "host/system_text.h"
-#include "host/window_geometry.h"
-#include "host/window_internals.h"
+#include "host/system/late_library.h"
+#include "host/system/system_text.h"
+#include "host/window/window_geometry.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 namespace {

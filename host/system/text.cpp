@@ -1,4 +1,4 @@
-#include "host/text.h"
+#include "host/system/text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "host/image_decode.h"
-#include "host/system_text.h"
-#include "host/window_geometry.h"
-#include "host/window_internals.h"
+#include "host/window/image_decode.h"
+#include "host/system/system_text.h"
+#include "host/window/window_geometry.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 

@@ -5,10 +5,10 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
-#include "host/late_library.h"
-#include "host/owned.h"
-#include "host/system_text.h"
-#include "host/win32_host.h"
+#include "host/system/late_library.h"
+#include "host/system/owned.h"
+#include "host/system/system_text.h"
+#include "host/system/win32_host.h"
 
 namespace host {
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "host/system_text.h"
-#include "host/window_internals.h"
+#include "host/system/system_text.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 

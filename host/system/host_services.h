@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "host/text.h"
+#include "host/system/text.h"
 
 namespace host {
 

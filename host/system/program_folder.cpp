@@ -1,8 +1,8 @@
-#include "host/program_folder.h"
+#include "host/system/program_folder.h"
 
 #include <windows.h>
 
-#include "host/system_text.h"
+#include "host/system/system_text.h"
 
 namespace host {
 namespace {

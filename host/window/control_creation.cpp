@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/system_text.h"
-#include "host/window_geometry.h"
-#include "host/window_internals.h"
+#include "host/system/system_text.h"
+#include "host/window/window_geometry.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 namespace {

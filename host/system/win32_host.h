@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_services.h"
+#include "host/system/host_services.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/control_surface.h"
+#include "host/window/control_surface.h"
 
 namespace host {
 

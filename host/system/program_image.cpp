@@ -1,4 +1,4 @@
-#include "host/program_image.h"
+#include "host/system/program_image.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "host/system_text.h"
+#include "host/system/system_text.h"
 
 #include <windows.h>
 

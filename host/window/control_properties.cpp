@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "host/system_text.h"
-#include "host/wizard_window.h"
-#include "host/window_geometry.h"
+#include "host/system/system_text.h"
+#include "host/window/wizard_window.h"
+#include "host/window/window_geometry.h"
 
 namespace host {
 

@@ -1,5 +1,5 @@
 // Dialogs, processes, the shell, waiting and ending the program.
-#include "host/win32_host.h"
+#include "host/system/win32_host.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -9,10 +9,10 @@
 
 #include <algorithm>
 
-#include "host/late_library.h"
-#include "host/message_loop.h"
-#include "host/owned.h"
-#include "host/system_text.h"
+#include "host/system/late_library.h"
+#include "host/window/message_loop.h"
+#include "host/system/owned.h"
+#include "host/system/system_text.h"
 
 namespace host {
 namespace {

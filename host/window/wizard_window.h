@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/control_state.h"
-#include "host/window_description.h"
-#include "host/window_geometry.h"
+#include "host/window/control_state.h"
+#include "host/window/window_description.h"
+#include "host/window/window_geometry.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 // Turns the carried image files into GDI objects for the picture boxes.
 #include <windows.h>
 
-#include "host/window_description.h"
+#include "host/window/window_description.h"
 
 namespace host {
 

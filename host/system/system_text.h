@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "host/text.h"
+#include "host/system/text.h"
 
 namespace host {
 

@@ -1,6 +1,6 @@
-#include "host/message_loop.h"
+#include "host/window/message_loop.h"
 
-#include "host/wizard_window.h"
+#include "host/window/wizard_window.h"
 
 namespace host {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <variant>
 
-#include "host/text.h"
+#include "host/system/text.h"
 
 namespace host {
 

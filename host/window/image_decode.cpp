@@ -1,4 +1,4 @@
-#include "host/image_decode.h"
+#include "host/window/image_decode.h"
 
 #include <cstring>
 #include <memory>

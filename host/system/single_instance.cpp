@@ -1,4 +1,4 @@
-#include "host/single_instance.h"
+#include "host/system/single_instance.h"
 
 #include <windows.h>
 
