@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "host/system/late_library.h"
-#include "host/window/message_loop.h"
+#include "host/system/message_step.h"
 #include "host/system/owned.h"
 #include "host/system/system_text.h"
 

@@ -3,17 +3,6 @@
 #include "host/window/wizard_window.h"
 
 namespace host {
-namespace {
-PreTranslateHook g_preTranslate = nullptr;
-}
-
-void SetPreTranslateHook(PreTranslateHook hook) { g_preTranslate = hook; }
-
-void DispatchMessageStep(MSG& msg) {
-    if (g_preTranslate && g_preTranslate(msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-}
 
 int RunWindow(WizardWindow& window, WindowEvents& events) {
     // The created event runs here, outside any window procedure and its barrier.
