@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -65,14 +66,10 @@ int PixelsStandingOut(HWND control, const ShownText& text, COLORREF& background)
     const std::vector<COLORREF> pixels = remote::ScreenPixels(control, width, height);
     std::map<COLORREF, int> counts;
     for (COLORREF c : pixels) ++counts[c];
-    background = 0;
-    int most = 0;
-    for (const auto& [colour, count] : counts) {
-        if (count > most) {
-            most = count;
-            background = colour;
-        }
-    }
+    background = counts.empty() ? 0
+                                : std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                                      return a.second < b.second;
+                                  })->first;
     auto stands = [&](int x, int y) {
         if (x < text.skipLeft || x >= width - text.skipRight || y >= height) return false;
         const COLORREF c = pixels[static_cast<std::size_t>(y * width + x)];

@@ -2,6 +2,7 @@
 // both sharp on a scaled display, both with the common controls of version 6, both elevated.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -11,38 +12,15 @@
 
 namespace {
 
-// The first element `<tag ...>...</tag>` or `<tag .../>`; empty when none.
-std::string Element(const std::string& xml, const std::string& tag) {
-    std::size_t start = xml.find("<" + tag);
-    while (start != std::string::npos) {
-        const char next = start + tag.size() + 1 < xml.size() ? xml[start + tag.size() + 1] : '\0';
-        if (next == ' ' || next == '>' || next == '/' || next == '\n' || next == '\r') break;
-        start = xml.find("<" + tag, start + 1);
-    }
-    if (start == std::string::npos) return {};
-    const std::size_t open = xml.find('>', start);
-    if (open == std::string::npos) return {};
-    if (xml[open - 1] == '/') return xml.substr(start, open + 1 - start);
-    const std::size_t close = xml.find("</" + tag + ">", open);
-    return close == std::string::npos ? std::string() : xml.substr(start, close + tag.size() + 3 - start);
+// The first match of `pattern` in `text`: the whole match, or its first group when it has one.
+std::string Find(const std::string& text, const std::string& pattern) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(pattern))) return {};
+    return m.size() > 1 ? m[1].str() : m[0].str();
 }
 
-// The value of attribute `name` in an element's opening tag; empty when it has none.
-std::string Attribute(const std::string& element, const std::string& name) {
-    const std::string openingTag = element.substr(0, element.find('>'));
-    const std::size_t at = openingTag.find(" " + name + "=\"");
-    if (at == std::string::npos) return {};
-    const std::size_t begin = at + name.size() + 3;
-    return openingTag.substr(begin, openingTag.find('"', begin) - begin);
-}
-
-// What lies between an element's opening and closing tags.
-std::string Content(const std::string& element) {
-    const std::size_t open = element.find('>');
-    const std::size_t close = element.rfind("</");
-    return open == std::string::npos || close == std::string::npos || close < open
-               ? std::string()
-               : element.substr(open + 1, close - open - 1);
+std::string Attribute(const std::string& openingTag, const std::string& name) {
+    return Find(openingTag, "\\s" + name + "=\"([^\"]*)\"");
 }
 
 std::vector<unsigned char> SetupBytes() {
@@ -74,18 +52,17 @@ TEST(Manifests, DeclareDpiAwarenessCommonControls6AndElevation) {
         const std::string& xml = image.manifest;
         ASSERT_FALSE(xml.empty()) << "no manifest resource";
 
-        const std::string settings = Element(xml, "windowsSettings");
-        const std::string dpiAware = Element(settings, "dpiAware");
-        EXPECT_EQ(Attribute(dpiAware, "xmlns"), "http://schemas.microsoft.com/SMI/2005/WindowsSettings");
-        EXPECT_EQ(Content(dpiAware), "true") << settings;
+        const std::string dpiAware = Find(xml, "<dpiAware\\b[^>]*>");
+        EXPECT_EQ(Attribute(dpiAware, "xmlns"), "http://schemas.microsoft.com/SMI/2005/WindowsSettings") << xml;
+        EXPECT_EQ(Find(xml, "<dpiAware\\b[^>]*>\\s*([^<]*?)\\s*</dpiAware>"), "true");
 
-        const std::string identity = Element(Element(xml, "dependentAssembly"), "assemblyIdentity");
-        EXPECT_EQ(Attribute(identity, "name"), "Microsoft.Windows.Common-Controls") << xml;
+        const std::string identity = Find(xml, "<dependentAssembly>\\s*(<assemblyIdentity\\b[^>]*>)");
+        EXPECT_EQ(Attribute(identity, "name"), "Microsoft.Windows.Common-Controls");
         EXPECT_EQ(Attribute(identity, "version"), "6.0.0.0");
         EXPECT_EQ(Attribute(identity, "publicKeyToken"), "6595b64144ccf1df");
         EXPECT_EQ(Attribute(identity, "processorArchitecture"), "x86");
 
-        EXPECT_EQ(Attribute(Element(xml, "requestedExecutionLevel"), "level"), "requireAdministrator");
+        EXPECT_EQ(Attribute(Find(xml, "<requestedExecutionLevel\\b[^>]*>"), "level"), "requireAdministrator");
     }
 }
 
