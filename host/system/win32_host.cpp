@@ -125,8 +125,12 @@ Text Win32Host::BrowseForFolder(const Text& title, bool includeFiles) {
     const HWND foreground = GetForegroundWindow();
 
     // The dialog is modal to its owner only; keep the rest of the program out of reach too.
+    // The owner is the dialog's own to disable and enable: enabled again only after the dialog
+    // has gone, it could not be activated then, and the system would give the front to
+    // another program, for good.
     std::vector<TopLevelWindow> windows;
     EnumWindows(CollectOwnWindow, reinterpret_cast<LPARAM>(&windows));
+    std::erase_if(windows, [owner](const TopLevelWindow& w) { return w.window == owner; });
     for (const TopLevelWindow& w : windows) EnableWindow(w.window, FALSE);
 
     wchar_t displayName[MAX_PATH] = {};

@@ -53,7 +53,8 @@ bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         if (!child) return false;
         const std::uint32_t colour = child->description->background;
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(0, 0, 0));
+        // As a label's (Paint): readable on whatever the system makes the button face.
+        SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 0));
         SetBkColor(dc, ToColorRef(colour));
         result = reinterpret_cast<LRESULT>(BackgroundBrush(colour));
         return true;

@@ -29,7 +29,9 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
     case ControlKind::Label: {
         HGDIOBJ oldFont = SelectObject(dc, resources_->FontFor(d.id));
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(0, 0, 0));
+        // On the button face the system's text colour for it: a high-contrast scheme may make
+        // that face black. A colour of the description's own keeps black text.
+        SetTextColor(dc, d.background == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 0));
         UINT format = DT_LEFT | DT_NOPREFIX;
         format |= d.wordWrap ? (DT_WORDBREAK | DT_TOP) : (DT_SINGLELINE | DT_VCENTER);
         const std::wstring caption = WideFromText(s.caption);

@@ -199,6 +199,45 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
     return c;
 }
 
+std::vector<COLORREF> ScreenPixels(HWND window, int& width, int& height) {
+    RECT client{};
+    GetClientRect(window, &client);
+    width = client.right;
+    height = client.bottom;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    if (width <= 0 || height <= 0) return {};
+    // One copy off the screen into a 32-bit top-down bitmap: far quicker than a pixel at a time.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<COLORREF> pixels;
+    if (memory && bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+            GdiFlush();
+            const auto* quads = static_cast<const RGBQUAD*>(bits);
+            pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+            for (std::size_t i = 0; i < static_cast<std::size_t>(width) * static_cast<std::size_t>(height); ++i) {
+                pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
+            }
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 long RunToEnd(const std::string& commandLine, DWORD timeoutMs) {
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace remote {
 
@@ -54,6 +55,9 @@ bool PressBoxButton(HWND box, int buttonId);
 RECT RectInParent(HWND hwnd);
 // The colour on the display at a point of the window's client area.
 COLORREF ScreenPixel(HWND window, int x, int y);
+// The colours on the display of a window's client area, row by row (width × height); empty
+// when they cannot be read.
+std::vector<COLORREF> ScreenPixels(HWND window, int& width, int& height);
 
 // Runs a command line (no window) and waits for it; its exit code, or -1.
 long RunToEnd(const std::string& commandLine, DWORD timeoutMs = 30000);

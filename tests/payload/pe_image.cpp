@@ -31,6 +31,12 @@ public:
         return true;
     }
 
+    bool Bytes(std::size_t at, std::size_t count, std::string& out) const {
+        if (at > size_ || size_ - at < count) return false;
+        out.assign(reinterpret_cast<const char*>(bytes_ + at), count);
+        return true;
+    }
+
 private:
     const unsigned char* bytes_;
     std::size_t size_;
@@ -50,6 +56,43 @@ bool ToOffset(const std::vector<Section>& sections, std::uint32_t rva, std::size
         }
     }
     return false;
+}
+
+constexpr std::uint32_t kManifestType = 24;
+constexpr std::uint32_t kSubdirectory = 0x80000000u;
+
+// The manifest in the resource tree (type, then name, then language; the first of each
+// below the type): true with an empty text when there is none, false when the tree is broken.
+bool ReadManifest(const Reader& r, const std::vector<Section>& sections, std::uint32_t rootRva,
+                  std::string& manifest) {
+    std::size_t root = 0;
+    if (!ToOffset(sections, rootRva, root)) return false;
+    std::size_t directory = root;
+    for (int level = 0; level < 3; ++level) {
+        std::uint16_t named = 0, numbered = 0;
+        if (!r.U16(directory + 12, named) || !r.U16(directory + 14, numbered)) return false;
+        std::uint32_t target = 0;
+        bool found = false;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(named) + numbered && !found; ++i) {
+            std::uint32_t name = 0;
+            if (!r.U32(directory + 16 + 8 * i, name) || !r.U32(directory + 20 + 8 * i, target)) return false;
+            found = level > 0 || (!(name & kSubdirectory) && name == kManifestType);
+        }
+        if (!found) return level == 0;  // no manifest at all; a type without entries is broken
+        if (level < 2) {
+            if (!(target & kSubdirectory)) return false;
+            directory = root + (target & ~kSubdirectory);
+            continue;
+        }
+        if (target & kSubdirectory) return false;
+        std::uint32_t dataRva = 0, size = 0;
+        std::size_t at = 0;
+        if (!r.U32(root + target, dataRva) || !r.U32(root + target + 4, size) ||
+            !ToOffset(sections, dataRva, at) || !r.Bytes(at, size, manifest)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -152,6 +195,15 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
             }
             image.imports.push_back(name);
         }
+    }
+
+    if (!directory(2, rva, length)) {
+        error = "short data directory";
+        return false;
+    }
+    if (rva != 0 && !ReadManifest(r, sections, rva, image.manifest)) {
+        error = "broken resource directory";
+        return false;
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Reads what the tests need from a PE image's bytes: its header fields, the export directory
-// and the names of the DLLs it imports. Every read is checked against the image's size.
+// the names of the DLLs it imports and its manifest. Every read is checked against the image's size.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +23,7 @@ struct Image {
     std::uint32_t exportedFunctions = 0;
     std::vector<Export> exports;  // the named exports
     std::vector<std::string> imports;
+    std::string manifest;  // the first manifest resource's bytes; empty when it has none
 };
 
 // Parses an image; false (with error set) when it is not a well-formed PE32 image.
