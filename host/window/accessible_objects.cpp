@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <new>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "host/system/late_library.h"
@@ -34,17 +34,14 @@ WizardWindow* WindowOf(HWND hwnd) {
     return window && window->Handle() == root ? window : nullptr;
 }
 
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(std::max(GetWindowTextLengthW(hwnd), 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())), 0)));
-    return text;
-}
-
-HRESULT GiveText(const std::wstring& text, BSTR* out) {
+// A window's text as a new string for the client; null when there is no memory for it.
+BSTR TextOf(HWND hwnd) {
     // The automation library comes with the accessibility library: no import of ours.
     const auto allocate = LateFunction<decltype(&SysAllocStringLen)>("oleaut32.dll", "SysAllocStringLen");
-    *out = allocate ? allocate(text.data(), static_cast<UINT>(text.size())) : nullptr;
-    return *out ? S_OK : E_OUTOFMEMORY;
+    const int length = GetWindowTextLengthW(hwnd);
+    BSTR text = allocate ? allocate(nullptr, static_cast<UINT>(std::max(length, 0))) : nullptr;
+    if (text) GetWindowTextW(hwnd, text, length + 1);
+    return text;
 }
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
@@ -94,12 +91,9 @@ public:
         *count = 0;
         if (as_ != As::Dialog) return S_OK;
         WizardWindow* window = WindowOf(hwnd_);
-        if (!window) return E_FAIL;
-        try {
-            *count = static_cast<long>(window->ToldControls().size());
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        std::vector<HWND> told;
+        if (!window || !window->ToldControls(told)) return E_FAIL;
+        *count = static_cast<long>(told.size());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
@@ -107,14 +101,10 @@ public:
         *out = nullptr;
         if (as_ != As::Dialog || child.vt != VT_I4) return E_INVALIDARG;
         WizardWindow* window = WindowOf(hwnd_);
-        if (!window) return E_FAIL;
-        try {
-            const std::vector<HWND> told = window->ToldControls();
-            if (child.lVal < 1 || static_cast<std::size_t>(child.lVal) > told.size()) return E_INVALIDARG;
-            *out = window->ObjectFor(told[static_cast<std::size_t>(child.lVal - 1)]);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        std::vector<HWND> told;
+        if (!window || !window->ToldControls(told)) return E_FAIL;
+        if (child.lVal < 1 || static_cast<std::size_t>(child.lVal) > told.size()) return E_INVALIDARG;
+        *out = window->ObjectFor(told[static_cast<std::size_t>(child.lVal - 1)]);
         return *out ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
@@ -122,24 +112,15 @@ public:
         *out = nullptr;
         if (!IsSelf(child)) return E_INVALIDARG;
         if (!IsWindow(hwnd_)) return E_FAIL;
-        try {
-            switch (as_) {
-            case As::Dialog:  // named by its title
-            case As::StaticText:  // its caption, as the system's static control is
-                return GiveText(WindowText(hwnd_), out);
-            case As::Graphic:
-                return S_FALSE;  // nothing to read
-            case As::NamedBox: {
-                WizardWindow* window = WindowOf(hwnd_);
-                const HWND label = window ? window->IntroducingLabel(hwnd_) : nullptr;
-                if (label) return GiveText(WindowText(label), out);
-                return standIn_ ? standIn_->get_accName(child, out) : S_FALSE;
-            }
-            }
-        } catch (...) {
-            return E_OUTOFMEMORY;
+        HWND named = hwnd_;  // the dialog by its title, a label by its caption
+        if (as_ == As::Graphic) return S_FALSE;  // nothing to read
+        if (as_ == As::NamedBox) {
+            WizardWindow* window = WindowOf(hwnd_);
+            named = window ? window->IntroducingLabel(hwnd_) : nullptr;
+            if (!named) return standIn_ ? standIn_->get_accName(child, out) : S_FALSE;
         }
-        return S_FALSE;
+        *out = TextOf(named);
+        return *out ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
         if (!out) return E_POINTER;
@@ -176,18 +157,15 @@ public:
             out->lVal = CHILDID_SELF;
             return S_OK;
         }
-        try {
-            const std::vector<HWND> told = window->ToldControls();
-            if (std::find(told.begin(), told.end(), focus) == told.end()) return S_FALSE;
-            if (IAccessible* object = window->ObjectFor(focus)) {
-                out->vt = VT_DISPATCH;
-                out->pdispVal = object;
-                return S_OK;
-            }
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
-        return S_FALSE;
+        std::vector<HWND> told;
+        if (!window->ToldControls(told)) return E_FAIL;
+        bool isTold = false;
+        for (HWND h : told) isTold = isTold || h == focus;
+        IAccessible* object = isTold ? window->ObjectFor(focus) : nullptr;
+        if (!object) return S_FALSE;
+        out->vt = VT_DISPATCH;
+        out->pdispVal = object;
+        return S_OK;
     }
 
     // The rest as the system's stand-in answers it.
@@ -286,36 +264,47 @@ LRESULT WizardWindow::OnGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     return result > 0 ? result : 0;
 }
 
-std::vector<HWND> WizardWindow::ToldControls() {
+bool WizardWindow::ToldControls(std::vector<HWND>& order) {
     CompleteControls();
     struct Told {
         HWND hwnd;
         RECT r;
+        LONG row;
     };
     std::vector<Told> told;
-    for (const ControlState& s : controls_) {
-        if (!s.hwnd || IsContainer(s.kind) || !IsWindowVisible(s.hwnd) || IsCovered(s.hwnd)) continue;
-        RECT r{};
-        GetWindowRect(s.hwnd, &r);
-        told.push_back({s.hwnd, r});
+    try {
+        for (const ControlState& s : controls_) {
+            if (!s.hwnd || IsContainer(s.kind) || !IsWindowVisible(s.hwnd) || IsCovered(s.hwnd)) continue;
+            Told t{s.hwnd, {}, 0};
+            GetWindowRect(s.hwnd, &t.r);
+            t.row = t.r.top;
+            told.push_back(t);
+        }
+        order.reserve(told.size());
+    } catch (...) {
+        return false;  // no memory
     }
     // Reading order: rows from the top, each from the left. A control whose top lies in the
-    // upper half of a row's first control reads in that row (a box beside its button).
-    auto byLeft = [](const Told& a, const Told& b) { return a.r.left < b.r.left; };
-    std::sort(told.begin(), told.end(), [](const Told& a, const Told& b) {
-        return a.r.top != b.r.top ? a.r.top < b.r.top : a.r.left < b.r.left;
-    });
-    for (std::size_t start = 0; start < told.size();) {
-        const RECT first = told[start].r;
-        std::size_t end = start + 1;
-        while (end < told.size() && told[end].r.top < first.top + (first.bottom - first.top) / 2) ++end;
-        std::sort(told.begin() + static_cast<std::ptrdiff_t>(start), told.begin() + static_cast<std::ptrdiff_t>(end), byLeft);
-        start = end;
+    // upper half of a row's first control reads in that row (a box beside its button). A few
+    // dozen controls: sorted by insertion, by row and then from the left.
+    auto sort = [&told] {
+        for (std::size_t i = 1; i < told.size(); ++i) {
+            for (std::size_t j = i; j > 0; --j) {
+                const Told &a = told[j - 1], &b = told[j];
+                if (a.row < b.row || (a.row == b.row && a.r.left <= b.r.left)) break;
+                std::swap(told[j - 1], told[j]);
+            }
+        }
+    };
+    sort();
+    for (std::size_t i = 0, first = 0; i < told.size(); ++i) {
+        const RECT& head = told[first].r;
+        if (told[i].r.top < head.top + (head.bottom - head.top) / 2) told[i].row = head.top;
+        else first = i;
     }
-    std::vector<HWND> order;
-    order.reserve(told.size());
+    sort();
     for (const Told& t : told) order.push_back(t.hwnd);
-    return order;
+    return true;
 }
 
 HWND WizardWindow::IntroducingLabel(HWND box) {

@@ -82,8 +82,8 @@ private:
     // A new reference to the object that tells `hwnd`, or null.
     IAccessible* ObjectFor(HWND hwnd);
     // The controls told as the window's children: shown, not covered, no container, no
-    // picture; in reading order.
-    std::vector<HWND> ToldControls();
+    // picture; in reading order. False when there was no memory for them.
+    bool ToldControls(std::vector<HWND>& order);
     // The label that introduces a box: the topmost above it on its page, or null.
     HWND IntroducingLabel(HWND box);
 

@@ -21,6 +21,11 @@ ToldObject Tell(IAccessible* object, long childId = CHILDID_SELF) {
     BSTR name = nullptr;
     if (object->get_accName(self, &name) == S_OK && name) told.name.assign(name, SysStringLen(name));
     SysFreeString(name);
+    BSTR content = nullptr;
+    if (told.role == ROLE_SYSTEM_TEXT && object->get_accValue(self, &content) == S_OK && content) {
+        told.value.assign(content, SysStringLen(content));
+    }
+    SysFreeString(content);
     return told;
 }
 
@@ -36,6 +41,17 @@ ToldObject TellVariant(IAccessible* container, const VARIANT& child) {
         object->Release();
     }
     return told;
+}
+
+// A text on the reading's lines: its line breaks start indented lines; a long box content is
+// cut after its first words.
+std::wstring AsLines(std::wstring text, std::size_t most = std::wstring::npos) {
+    if (text.size() > most) text = text.substr(0, most) + L"…";
+    for (std::size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos;) {
+        text.replace(at, 2, L"\n        ");
+        at += 9;
+    }
+    return text;
 }
 
 std::wstring RoleText(long role) {
@@ -80,7 +96,10 @@ std::wstring ReadingText(const ScreenReading& reading) {
     if (!reading.read) return L"(the window tells nothing)\n";
     std::wstring text = reading.window.name + L" (" + RoleText(reading.window.role) + L")\n";
     for (const ToldObject& child : reading.children) {
-        text += L"    " + RoleText(child.role) + L": " + child.name;
+        text += L"    " + RoleText(child.role) + L": " + AsLines(child.name);
+        if (const std::size_t start = child.value.find_first_not_of(L"\r\n "); start != std::wstring::npos) {
+            text += L" = " + AsLines(child.value.substr(start), 40);
+        }
         if (child.state & STATE_SYSTEM_CHECKED) text += L" (checked)";
         if (child.state & STATE_SYSTEM_UNAVAILABLE) text += L" (unavailable)";
         if (child.state & STATE_SYSTEM_FOCUSED) text += L" (focused)";

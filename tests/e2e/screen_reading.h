@@ -11,6 +11,7 @@ namespace remote {
 struct ToldObject {
     long role = 0;  // 0: none was told
     std::wstring name;
+    std::wstring value;  // a box's content
     long state = 0;
 };
 
