@@ -43,10 +43,8 @@ ToldObject TellVariant(IAccessible* container, const VARIANT& child) {
     return told;
 }
 
-// A text on the reading's lines: its line breaks start indented lines; a long box content is
-// cut after its first words.
-std::wstring AsLines(std::wstring text, std::size_t most = std::wstring::npos) {
-    if (text.size() > most) text = text.substr(0, most) + L"…";
+// A caption's line breaks start indented lines of the reading.
+std::wstring AsLines(std::wstring text) {
     for (std::size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos;) {
         text.replace(at, 2, L"\n        ");
         at += 9;
@@ -57,6 +55,12 @@ std::wstring AsLines(std::wstring text, std::size_t most = std::wstring::npos) {
 std::wstring RoleText(long role) {
     wchar_t text[128] = {};
     GetRoleTextW(static_cast<DWORD>(role), text, static_cast<UINT>(std::size(text)));
+    return text;
+}
+
+std::wstring StateText(long flag) {
+    wchar_t text[128] = {};
+    GetStateTextW(static_cast<DWORD>(flag), text, static_cast<UINT>(std::size(text)));
     return text;
 }
 
@@ -97,12 +101,15 @@ std::wstring ReadingText(const ScreenReading& reading) {
     std::wstring text = reading.window.name + L" (" + RoleText(reading.window.role) + L")\n";
     for (const ToldObject& child : reading.children) {
         text += L"    " + RoleText(child.role) + L": " + AsLines(child.name);
+        // A box's content: its first line, cut after its first words.
         if (const std::size_t start = child.value.find_first_not_of(L"\r\n "); start != std::wstring::npos) {
-            text += L" = " + AsLines(child.value.substr(start), 40);
+            std::wstring shown = child.value.substr(start, child.value.find_first_of(L"\r\n", start) - start);
+            if (shown.size() > 40) shown.resize(40);
+            text += L" = " + shown + (shown.size() < child.value.size() - start ? L"…" : L"");
         }
-        if (child.state & STATE_SYSTEM_CHECKED) text += L" (checked)";
-        if (child.state & STATE_SYSTEM_UNAVAILABLE) text += L" (unavailable)";
-        if (child.state & STATE_SYSTEM_FOCUSED) text += L" (focused)";
+        for (const long flag : {STATE_SYSTEM_CHECKED, STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_FOCUSED}) {
+            if (child.state & flag) text += L" (" + StateText(flag) + L")";
+        }
         text += L"\n";
     }
     text += L"focus: ";
