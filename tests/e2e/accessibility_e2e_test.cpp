@@ -91,10 +91,8 @@ protected:
         for (std::uint32_t id : labels) captions.push_back(remote::WideText(C(id)));
         return captions;
     }
-    std::wstring ToldName(std::uint32_t id) const {
-        remote::ScreenReading reading = remote::ReadAloud(C(id));
-        return reading.window.name;
-    }
+    // The name a control's own object tells, asked of its window as a screen reader does.
+    std::wstring ToldName(std::uint32_t id) const { return remote::ReadAloud(C(id)).window.name; }
 
     // Told as a person sees the step: the window a dialog with its title; as its children,
     // each control that can be seen, and no other; the labels as static text with exactly
@@ -109,7 +107,7 @@ protected:
         std::vector<std::wstring> texts;
         for (const remote::ToldObject& child : reading.children) {
             if (child.role == ROLE_SYSTEM_STATICTEXT) texts.push_back(child.name);
-            EXPECT_FALSE(child.state & STATE_SYSTEM_INVISIBLE) << std::string(child.name.begin(), child.name.end());
+            EXPECT_FALSE(child.state & STATE_SYSTEM_INVISIBLE) << "a child told as out of sight";
         }
         // While installing, the file line moves on from file to file in the destination.
         const std::wstring destination = remote::WideText(C(k路径));
