@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Walks the setup through all six steps, installing into a copy of the build's Wine prefix,
-# and saves a screenshot of each (the installing step mid-way); then photographs the welcome
+# and saves a screenshot of each (the installing step mid-way), and beside it what a screen
+# reader reads there (NAME.txt: the window, its texts and controls in reading order, the
+# focus; read from another process through the accessibility interface); then photographs the welcome
 # and destination steps again on displays scaled to 125 %, 150 % and 200 %, and the welcome
 # and finish steps on a Windows whose ANSI code page is 1252 (a western one).
 # Usage: screenshots.sh BUILD_DIR SETUP_EXE OUT_DIR (DISPLAY must name a running X server)
@@ -8,7 +10,7 @@ set -euo pipefail
 build=$1 exe=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
-rm -f "$out"/*.png
+rm -f "$out"/*.png "$out"/*.txt
 next=1601000a accept=1601001f notes=16010075 answers=16010076
 
 shot() {  # shot NAME [DELAY]: the wizard window as it is after DELAY seconds
@@ -61,6 +63,8 @@ walk() {
         esac
         at=$step
         shot "$tag$(step_number "$step")-$step" $delay
+        LUMORA_LOCALE=$locale LUMORA_WINEPREFIX=$prefix "$here/wine-run.sh" "$build/tests/e2e/screen_reader.exe" \
+            >"$out/$tag$(step_number "$step")-$step.txt" || echo "no reading of the $step step" >&2
     done
     if [ "$at" = finish ]; then
         remote click $notes

@@ -93,6 +93,11 @@ bool WizardWindow::CreateControl(std::size_t index) {
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (IsSelfDrawn(d.kind)) SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+    if (d.kind == ControlKind::EditBox) {
+        // The system's box, but told to assistive technology by its label (accessible_objects.cpp).
+        SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, GetWindowLongPtrW(s.hwnd, GWLP_WNDPROC));
+        SetWindowLongPtrW(s.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc));
+    }
 
     if (d.font.height != 0) {
         LOGFONTW base{};

@@ -116,7 +116,12 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         s->caption = AsText(value);
         if (h) {
             SetWindowTextW(h, WideFromText(s->caption).c_str());
-            if (s->kind == ControlKind::Label) InvalidateRect(h, nullptr, TRUE);
+            if (s->kind == ControlKind::Label) {
+                InvalidateRect(h, nullptr, TRUE);
+                // A label's caption is its accessible name: say that it changed, as the
+                // system's static control does.
+                NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, h, OBJID_CLIENT, CHILDID_SELF);
+            }
         }
         break;
     case ControlProperty::Checked:

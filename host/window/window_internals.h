@@ -37,6 +37,11 @@ inline bool CanTakeFocus(ControlKind kind) {
            kind == ControlKind::CheckBox || kind == ControlKind::RadioBox;
 }
 
+// Whether nobody can see the control at all: outside its containers' areas, or wholly under one
+// control painted above it (a page behind the panel, a line behind a longer text). Such a
+// control is neither reached by Tab nor told to assistive technology.
+bool IsCovered(HWND control);
+
 // The window whose keys the message loop hands to PreTranslate: set by Build, cleared when
 // that window goes.
 void AttachKeyboard(WizardWindow* window);

@@ -88,7 +88,7 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             HWND focus = GetFocus();
             if (focus && IsChild(hwnd, focus)) lastFocus_ = focus;
         } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
-                   IsWindowEnabled(lastFocus_)) {
+                   IsWindowEnabled(lastFocus_) && !IsCovered(lastFocus_)) {
             SetFocus(lastFocus_);
             return 0;
         } else {
@@ -96,6 +96,9 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             EnsureFocus();
             return result;
         }
+        break;
+    case WM_GETOBJECT:
+        if (const LRESULT object = OnGetObject(hwnd, wParam, lParam)) return object;
         break;
     case WM_DESTROY:
         if (quitOnDestroy_) PostQuitMessage(0);
@@ -143,6 +146,9 @@ LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         HWND top = GetAncestor(hwnd, GA_ROOT);
         auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(top, GWLP_USERDATA)) : nullptr;
+        if (state && self && msg == WM_GETOBJECT) {
+            if (const LRESULT object = self->OnGetObject(hwnd, wParam, lParam)) return object;
+        }
         if (state && self) return self->OnControlMessage(*state, msg, wParam, lParam);
     } catch (...) {
         return 0;

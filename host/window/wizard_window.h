@@ -12,10 +12,13 @@
 #include "host/window/window_description.h"
 #include "host/window/window_geometry.h"
 
+struct IAccessible;
+
 namespace host {
 
 LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK EditBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 class WizardWindow final : public ControlSurface {
 public:
@@ -71,6 +74,18 @@ private:
     struct Resources;
     friend LRESULT CALLBACK WizardWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK PaintedControlProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK EditBoxProc(HWND, UINT, WPARAM, LPARAM);
+    // What assistive technology is told (accessible_objects.cpp).
+    class AccessibleObject;
+    // Answers WM_GETOBJECT for the window or one of its controls: 0 leaves the system's own.
+    LRESULT OnGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    // A new reference to the object that tells `hwnd`, or null.
+    IAccessible* ObjectFor(HWND hwnd);
+    // The controls told as the window's children: shown, not covered, no container, no
+    // picture; in reading order. False when there was no memory for them.
+    bool ToldControls(std::vector<HWND>& order);
+    // The label that introduces a box: the topmost above it on its page, or null.
+    HWND IntroducingLabel(HWND box);
 
     ControlState* Find(ControlRef ref);
     ControlState* FindByHandle(HWND hwnd);
