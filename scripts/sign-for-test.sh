@@ -24,3 +24,7 @@ if ! osslsigncode verify -CAfile "$work/signer.pem" -in "$out" >"$work/verify.lo
     exit 1
 fi
 grep "^Signature verification:" "$work/verify.log" || true
+# Signing only appends: without its signature the file is the setup that was built, so anyone
+# can hold a published setup against a build of their own.
+osslsigncode remove-signature -in "$out" -out "$work/unsigned.exe" >"$work/remove.log" 2>&1 || { cat "$work/remove.log" >&2; exit 1; }
+cmp "$in" "$work/unsigned.exe" || { echo "sign-for-test: signing changed the setup itself" >&2; exit 1; }
