@@ -1,10 +1,14 @@
-# Archives without time stamps, owners or modes, whatever the archiver's own default.
+# Archives without time stamps, owners or modes, whatever the archiver's own default; those of
+# link-time optimised objects through the compiler's wrappers, as CMake makes them.
 foreach(lang C CXX ASM)
-    foreach(ipo "" "_IPO")
-        set(CMAKE_${lang}_ARCHIVE_CREATE${ipo} "<CMAKE_AR> qcD <TARGET> <LINK_FLAGS> <OBJECTS>")
-        set(CMAKE_${lang}_ARCHIVE_APPEND${ipo} "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
-        set(CMAKE_${lang}_ARCHIVE_FINISH${ipo} "<CMAKE_RANLIB> -D <TARGET>")
-    endforeach()
+    set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qcD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
+endforeach()
+foreach(lang C CXX)
+    set(CMAKE_${lang}_ARCHIVE_CREATE_IPO "\"${CMAKE_${lang}_COMPILER_AR}\" crD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_APPEND_IPO "\"${CMAKE_${lang}_COMPILER_AR}\" rD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_FINISH_IPO "\"${CMAKE_${lang}_COMPILER_RANLIB}\" -D <TARGET>")
 endforeach()
 
 # Settings every target of ours shares: GBK string literals from UTF-8 sources, warnings as
