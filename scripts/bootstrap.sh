@@ -7,7 +7,7 @@ PKGS=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-i686-win32
       binutils-mingw-w64-i686 mingw-w64-i686-dev
       cmake make wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-noto-cjk locales
       googletest libstb-dev dpkg-dev clang libclang-rt-14-dev python3 fonts-wine fonts-liberation
-      fonts-arphic-gbsn00lp
+      fonts-arphic-gbsn00lp osslsigncode openssl
       libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxinerama1:i386
       libxfixes3:i386 libxcomposite1:i386)
 

@@ -85,6 +85,46 @@ TEST(Binaries, AreStaticPe32I386GuiProgramsAndDllsImportingOnlyWindowsOwnDlls) {
     }
 }
 
+// What Windows expects of a current program, in the header of everything that ships: it may
+// be loaded at any address and carries the relocations for it (which stripping and dropping
+// unused sections must leave), its data never runs as code, and a program with a window asks
+// for no terminal-server shims. No link time: the same source gives the same bytes.
+TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
+    constexpr std::uint16_t kRelocationsStripped = 0x0001;
+    constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kTerminalServerAware = 0x8000;
+    struct Shipped {
+        std::string name;
+        std::vector<unsigned char> bytes;
+        bool program;
+    };
+    std::vector<Shipped> shipped;
+    for (payload::CatalogId id : {payload::CatalogId::MainProgram, payload::CatalogId::Updater,
+                                  payload::CatalogId::Uninstaller, payload::CatalogId::FunctionLibrary,
+                                  payload::CatalogId::SkinLibrary}) {
+        const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
+        shipped.push_back({payload::CatalogEntryOf(id).name,
+                           {block->Bytes(), block->Bytes() + block->length},
+                           id != payload::CatalogId::FunctionLibrary && id != payload::CatalogId::SkinLibrary});
+    }
+    auto setup = product_files::Read(product_files::SetupPath());
+    ASSERT_TRUE(setup.has_value());
+    shipped.push_back({"LumoraSetup.exe", *setup, true});
+
+    for (const Shipped& file : shipped) {
+        SCOPED_TRACE(file.name);
+        pe::Image image;
+        std::string error;
+        ASSERT_TRUE(pe::Parse(file.bytes.data(), file.bytes.size(), image, error)) << error;
+        EXPECT_TRUE(image.dllCharacteristics & kDynamicBase);
+        EXPECT_TRUE(image.relocations.inFile);
+        EXPECT_FALSE(image.characteristics & kRelocationsStripped);
+        EXPECT_TRUE(image.dllCharacteristics & kNxCompat);
+        EXPECT_EQ((image.dllCharacteristics & kTerminalServerAware) != 0, file.program);
+        EXPECT_EQ(image.timeDateStamp, 0u);
+        EXPECT_EQ(image.exportTimeDateStamp, 0u);
+    }
+}
+
 TEST(FunctionLibrary, ExportsDataGetAtOrdinal1UnderTheNameFunctionDll) {
     pe::Image image = ImageOf(payload::CatalogId::FunctionLibrary);
     ASSERT_TRUE(image.hasExports);

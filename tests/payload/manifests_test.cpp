@@ -23,17 +23,10 @@ std::string Attribute(const std::string& openingTag, const std::string& name) {
     return Find(openingTag, "\\s" + name + "=\"([^\"]*)\"");
 }
 
-std::vector<unsigned char> SetupBytes() {
-    std::string path = LUMORA_SETUP_EXE;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return product_files::Read(product_files::Widen(path)).value_or(std::vector<unsigned char>());
-}
-
 TEST(Manifests, DeclareDpiAwarenessCommonControls6AndElevation) {
     const payload::PayloadBlock* uninstaller = payload::CatalogEntryOf(payload::CatalogId::Uninstaller).block;
-    const std::vector<unsigned char> setup = SetupBytes();
+    const std::vector<unsigned char> setup =
+        product_files::Read(product_files::SetupPath()).value_or(std::vector<unsigned char>());
     ASSERT_FALSE(setup.empty()) << LUMORA_SETUP_EXE;
     struct Program {
         const char* name;

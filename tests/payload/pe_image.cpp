@@ -109,14 +109,15 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
     std::size_t fileHeader = peOffset + 4;
     std::uint16_t sectionCount = 0, optionalSize = 0;
     if (!r.U16(fileHeader, image.machine) || !r.U16(fileHeader + 2, sectionCount) ||
-        !r.U16(fileHeader + 16, optionalSize) || !r.U16(fileHeader + 18, image.characteristics)) {
+        !r.U32(fileHeader + 4, image.timeDateStamp) || !r.U16(fileHeader + 16, optionalSize) || !r.U16(fileHeader + 18, image.characteristics)) {
         error = "short file header";
         return false;
     }
     std::size_t optional = fileHeader + 20;
     std::uint32_t directoryCount = 0;
     if (!r.U16(optional, image.optionalMagic) || image.optionalMagic != 0x10B ||
-        !r.U16(optional + 68, image.subsystem) || !r.U32(optional + 92, directoryCount)) {
+        !r.U16(optional + 68, image.subsystem) || !r.U16(optional + 70, image.dllCharacteristics) ||
+        !r.U32(optional + 92, directoryCount)) {
         error = "not a PE32 optional header";
         return false;
     }
@@ -137,6 +138,19 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
         sections.push_back(s);
     }
 
+    // The certificate table is addressed by its offset in the file (it is never mapped), the
+    // relocations by their address in the image.
+    auto locate = [&](std::uint32_t index, bool byOffset, Directory& d) {
+        if (!directory(index, d.address, d.size)) return false;
+        std::size_t at = d.address;
+        d.inFile = d.size != 0 && (byOffset || ToOffset(sections, d.address, at)) && at <= size &&
+                   size - at >= d.size;
+        return true;
+    };
+    if (!locate(4, true, image.certificates) || !locate(5, false, image.relocations)) {
+        error = "short data directory";
+        return false;
+    }
     std::uint32_t rva = 0, length = 0;
     if (!directory(0, rva, length)) {
         error = "short data directory";
@@ -145,7 +159,8 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
     if (rva != 0) {
         std::size_t at = 0, namesAt = 0, ordinalsAt = 0, nameAt = 0;
         std::uint32_t nameRva = 0, base = 0, nameCount = 0, namesRva = 0, ordinalsRva = 0;
-        if (!ToOffset(sections, rva, at) || !r.U32(at + 12, nameRva) || !r.U32(at + 16, base) ||
+        if (!ToOffset(sections, rva, at) || !r.U32(at + 4, image.exportTimeDateStamp) ||
+            !r.U32(at + 12, nameRva) || !r.U32(at + 16, base) ||
             !r.U32(at + 20, image.exportedFunctions) || !r.U32(at + 24, nameCount) ||
             !r.U32(at + 32, namesRva) || !r.U32(at + 36, ordinalsRva) ||
             !ToOffset(sections, nameRva, nameAt) || !r.Text(nameAt, image.exportName) ||

@@ -13,12 +13,23 @@ struct Export {
     std::uint32_t ordinal;  // with the directory's ordinal base added
 };
 
+// Where a data directory's bytes lie; a certificate table's address is a file offset.
+struct Directory {
+    std::uint32_t address = 0, size = 0;
+    bool inFile = false;  // lies wholly in the file's bytes
+};
+
 struct Image {
     std::uint16_t machine = 0;
     std::uint16_t characteristics = 0;
+    std::uint32_t timeDateStamp = 0;
     std::uint16_t optionalMagic = 0;
     std::uint16_t subsystem = 0;
+    std::uint16_t dllCharacteristics = 0;
+    Directory relocations;
+    Directory certificates;
     bool hasExports = false;
+    std::uint32_t exportTimeDateStamp = 0;
     std::string exportName;  // the library's own name in its export directory
     std::uint32_t exportedFunctions = 0;
     std::vector<Export> exports;  // the named exports

@@ -14,13 +14,21 @@ std::wstring Widen(const std::string& gbk) {
     return wide;
 }
 
-std::wstring Folder() {
-    std::wstring folder = Widen(LUMORA_PRODUCT_DIR);  // "Z:/..." from the build
-    std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    return folder;
+namespace {
+
+std::wstring WindowsPath(const char* built) {  // "Z:/..." from the build
+    std::wstring path = Widen(built);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
 }
 
+}  // namespace
+
+std::wstring Folder() { return WindowsPath(LUMORA_PRODUCT_DIR); }
+
 std::wstring PathOf(const char* gbkPiece) { return Folder() + Widen(gbkPiece); }
+
+std::wstring SetupPath() { return WindowsPath(LUMORA_SETUP_EXE); }
 
 std::optional<std::vector<unsigned char>> Read(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -12,6 +12,8 @@ namespace product_files {
 std::wstring Folder();
 // Folder() + a GBK piece with its leading backslash, such as a catalog destination piece.
 std::wstring PathOf(const char* gbkPiece);
+// The setup that the build made, as a Windows path.
+std::wstring SetupPath();
 std::optional<std::vector<unsigned char>> Read(const std::wstring& path);
 std::optional<unsigned long long> SizeOf(const std::wstring& path);
 std::wstring Widen(const std::string& gbk);
