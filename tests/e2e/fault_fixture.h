@@ -62,18 +62,6 @@ protected:
         exitCode = remote::WaitExit(setup, 20000);
         EXPECT_EQ(exitCode, 0);
     }
-    // Every file of the destination that is there holds its carried bytes.
-    void ExpectWrittenFilesWhole() {
-        auto whole = [&](const char* name) {
-            if (Exists(D + "\\" + name)) {
-                EXPECT_TRUE(SameAsCarried(D + "\\" + name, name));
-            }
-        };
-        for (const char* name : kProgramFiles) {
-            if (name != std::string("TarvelUP.exe")) whole(name);  // the read-only one keeps its own
-        }
-        for (const char* name : kTextFiles) whole(name);
-    }
     // An earlier installation in the destination: every file of the nine, each with bytes of
     // its own ("an earlier NAME").
     void IntoEarlierInstall(const std::string& folder) {
