@@ -20,7 +20,9 @@ void RunFinishActions(WizardContext& c) {
 
     // Everything is started as the signed-in user, through the desktop's shell, rather than
     // with the setup's own rights; without such a shell, by the setup itself.
-    if (ticked(ctl::选择框_运行)) {
+    // A file that is not in the destination (a text left out by its option) is not opened:
+    // the desktop's shell would show its own "cannot find" box after the setup has gone.
+    if (ticked(ctl::选择框_运行) && c.host.FileExists(JoinTexts(destination(), "\\Lumora.exe"))) {
         const Text folder = destination();
         const Text program = JoinTexts(folder, "\\Lumora.exe");
         // In its own folder, not the one the setup was started from. Quoted: unquoted, a blank
@@ -32,6 +34,7 @@ void RunFinishActions(WizardContext& c) {
     auto openText = [&](const char* piece) {
         const Text folder = destination();
         const Text file = JoinTexts(folder, piece);
+        if (!c.host.FileExists(file)) return;
         if (!c.host.OpenAsDesktopUser(file, folder)) c.host.ShellOpen(std::nullopt, file);
     };
     if (ticked(ctl::选择框_查看更新内容)) openText("\\更新日志.log");

@@ -1,6 +1,7 @@
 // The install: the ready step's Next turns the window into the installing step, the carried
 // files are written step by step while the progress bar moves, and the window becomes the
-// finish page; when the main program could not be written, a message ends the setup instead.
+// finish page; when one of the five program files could not be written, a message ends the
+// setup instead.
 #include "wizard/control_writes.h"
 #include "wizard/handlers.h"
 #include "wizard/lumora_window.h"
@@ -75,7 +76,9 @@ Text Under(const Text& folder, std::string_view piece) {
 struct Install {
     WizardContext& c;
     Text folder;  // the destination, as the destination box holds it
-    WriteOutcome mainProgram = WriteOutcome::Failed;
+    // How the five program files went: Written only when every one was, a denial of access
+    // when any was denied.
+    WriteOutcome programs = WriteOutcome::Written;
 
     const payload::CatalogEntry* Entry(CatalogId id) const {
         for (const payload::CatalogEntry& entry : c.catalog) {
@@ -92,8 +95,10 @@ struct Install {
         if (!entry) return WriteOutcome::Failed;
         return c.host.WriteBytes(path, {payload::BlockBytes(entry->block)});
     }
-    // The internet shortcuts that also go to the Start menu and the desktop, into `target`.
+    // The internet shortcuts that also go to the Start menu and the desktop, into `target`,
+    // after what an earlier run cut short left there.
     void CopyWebShortcuts(const Text& target) {
+        c.host.RemoveNewFileLeftovers(target);
         for (const payload::CatalogEntry& entry : c.catalog) {
             if (entry.copiedWithShortcuts) Write(Under(target, entry.destinationPiece), entry.id);
         }
@@ -103,17 +108,15 @@ struct Install {
     }
 };
 
-bool WriteFileSteps(Install& in, std::span<const FileStep> steps) {
+// `decides`: these files' outcomes decide the install's (the program files); the others'
+// failures pass.
+bool WriteFileSteps(Install& in, std::span<const FileStep> steps, bool decides) {
     for (const FileStep& step : steps) {
         in.c.controls.Write(标签_详情, Caption, step.shown ? JoinTexts(in.folder, step.shown) : in.InFolder(step.files[0]));
         for (int i = 0; i < step.fileCount; ++i) {
-            const CatalogId id = step.files[i];
-            if (id == CatalogId::MainProgram) {
-                // Removed first, so that a program of another size is not merely overwritten.
-                in.c.host.RemoveFile(in.InFolder(id));
-                in.mainProgram = in.Write(in.InFolder(id), id);
-            } else {
-                in.Write(in.InFolder(id), id);
+            const WriteOutcome outcome = in.Write(in.InFolder(step.files[i]), step.files[i]);
+            if (decides && outcome != WriteOutcome::Written && in.programs != WriteOutcome::AccessDenied) {
+                in.programs = outcome;
             }
         }
         if (!StepProgress(in.c, 进度条1, step.steps)) return false;
@@ -127,19 +130,21 @@ bool MakeDestinationFolder(Install& in) {
     // One level; an existing folder is fine and keeps its own protection. A new one is
     // protected as the folder for programs is: it holds programs an administrator will run.
     in.c.host.MakeProgramFolder(in.folder);
+    // What a run that was ended midway left of its new files goes before this one writes.
+    in.c.host.RemoveNewFileLeftovers(in.folder);
     return true;
 }
 
-bool WriteProgramFiles(Install& in) { return WriteFileSteps(in, kProgramFiles); }
+bool WriteProgramFiles(Install& in) { return WriteFileSteps(in, kProgramFiles, true); }
 
 bool WriteTexts(Install& in) {
     if (!in.c.controls.ReadBool(选择框_释放文本, ControlProperty::Checked)) return true;
-    return WriteFileSteps(in, kTexts);
+    return WriteFileSteps(in, kTexts, false);
 }
 
 bool MakeShortcuts(Install& in) {
-    // Links to a main program that is not there would only mislead.
-    if (in.mainProgram != WriteOutcome::Written) return true;
+    // Links to a product that is not whole would only mislead.
+    if (in.programs != WriteOutcome::Written) return true;
     if (!in.c.controls.ReadBool(选择框_创建快捷方式, ControlProperty::Checked)) return true;
     const Text program = in.InFolder(CatalogId::MainProgram);
     const Text menu = Under(in.c.host.SpecialFolderPath(host::special_folder::kPrograms), "\\Lumora");
@@ -154,8 +159,8 @@ bool MakeShortcuts(Install& in) {
 }
 
 bool ShowFinishPageOrFail(Install& in) {
-    if (in.mainProgram != WriteOutcome::Written) {
-        const bool denied = in.mainProgram == WriteOutcome::AccessDenied;
+    if (in.programs != WriteOutcome::Written) {
+        const bool denied = in.programs == WriteOutcome::AccessDenied;
         in.c.host.ShowMessageBox(denied ? kFailedWithoutRights : kFailed, kWarningOk, Text(kErrorCaption));
         in.c.host.EndProgram(0);
         return false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "host/system/text.h"
@@ -75,6 +76,23 @@ inline constexpr int kPrint = 5;
 
 // How a file write ended.
 enum class WriteOutcome { Written, AccessDenied, Failed };
+
+// A file is first written under a name of this form in its own folder ("~lumora-" and eight
+// hex digits, ".new") and takes its place only when whole. Files of this form that a run
+// ended midway left behind are ours to remove.
+inline constexpr std::string_view kNewFilePrefix = "~lumora-";
+inline constexpr std::string_view kNewFileEnding = ".new";
+inline constexpr std::size_t kNewFileHexDigits = 8;
+inline bool IsNewFileName(std::string_view name) {
+    if (name.size() != kNewFilePrefix.size() + kNewFileHexDigits + kNewFileEnding.size()) return false;
+    const std::string_view digits = name.substr(kNewFilePrefix.size(), kNewFileHexDigits);
+    for (const char c : digits) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+    }
+    // Letter case aside, as the system compares names.
+    return EqualIgnoringAsciiCase(name.substr(0, kNewFilePrefix.size()), kNewFilePrefix) &&
+           EqualIgnoringAsciiCase(name.substr(name.size() - kNewFileEnding.size()), kNewFileEnding);
+}
 
 // What a shell link is saved with; the CreateShortcut overloads decide which parts apply.
 struct ShortcutLink {
@@ -155,7 +173,8 @@ public:
                         const std::optional<Text>& workingFolder) {
         return SaveShortcut({linkPath, target, description, arguments, workingFolder});
     }
-    // Saves the link with exactly the parts given in `link`; true when the file was saved.
+    // Saves the link with exactly the parts given in `link`; true when the file was saved. It
+    // is saved as WriteBytes writes: a new file that replaces the link whole, or nothing.
     virtual bool SaveShortcut(const ShortcutLink& link) = 0;
 
     // Files and folders. MakeDirectory creates exactly one level.
@@ -165,14 +184,20 @@ public:
     // is written into it inherits that.
     virtual bool MakeProgramFolder(const Text& path) = 0;
     virtual bool RemoveFile(const Text& path) = 0;
-    // Creates or truncates the file and writes the byte ranges in order (empty ones add
-    // nothing). False when it cannot be opened (nothing changed) or a write or the close fails
-    // (what was written stays).
+    // Whether a file (not a folder) of that path is there.
+    virtual bool FileExists(const Text& path) = 0;
+    // Removes the new files (IsNewFileName) that writes into `folder` left when they were cut
+    // short; the number removed.
+    virtual int RemoveNewFileLeftovers(const Text& folder) = 0;
+    // Writes the byte ranges in order (empty ones add nothing) into a new file beside `path`,
+    // flushes it to the disk, and only then puts it in the place of `path` in one step. An
+    // earlier file marked read-only is replaced too. When anything fails the target is as it
+    // was (absent, or the earlier file whole) and the new file is gone.
     bool WriteBlocksToFile(const Text& path, std::initializer_list<ByteRange> blocks) {
         return WriteBytes(path, blocks) == WriteOutcome::Written;
     }
-    // The same write, telling a denial of access (a read-only file, a folder the user may not
-    // write to) from every other failure.
+    // The same write, telling a denial of access (a folder or file the user may not change)
+    // from every other failure (a file in use, a full disk, a bad path).
     virtual WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) = 0;
 
     // Environment. The variable's value as the program started with it; empty when not set.

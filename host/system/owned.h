@@ -12,6 +12,7 @@ public:
     ~OwnedHandle() {
         if (valid()) CloseHandle(handle_);
     }
+    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
     OwnedHandle(const OwnedHandle&) = delete;
     OwnedHandle& operator=(const OwnedHandle&) = delete;
     HANDLE get() const { return handle_; }

@@ -96,7 +96,81 @@ std::wstring FilePath(const Text& path) {
     return wide;
 }
 
+// The folder part of a path, with its backslash; empty for a bare name.
+std::wstring FolderPart(const std::wstring& path) {
+    const std::size_t cut = path.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// A new, empty file of the new-file form beside `target`, opened for writing and shared with
+// nobody; its path goes to `made`. CREATE_NEW: a leftover of the same name is never reused.
+OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std::wstring& made) {
+    const std::wstring folder = FolderPart(target);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        unsigned number = (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u);
+        std::wstring digits(kNewFileHexDigits, L'0');
+        for (std::size_t i = kNewFileHexDigits; i-- > 0; number >>= 4) digits[i] = L"0123456789abcdef"[number & 15];
+        made = folder + WideFromText(Text(kNewFilePrefix)) + digits + WideFromText(Text(kNewFileEnding));
+        if (made.size() >= MAX_PATH) break;
+        OwnedHandle file(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.valid() || GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    made.clear();
+    return OwnedHandle();
+}
+
+// Writes the blocks in order and flushes them to the disk: a machine turned off after that
+// keeps the whole file.
+bool WriteAll(HANDLE file, std::initializer_list<ByteRange> blocks) {
+    for (const ByteRange block : blocks) {
+        if (block.empty()) continue;
+        // On a full disk a write can succeed with fewer bytes than asked: that is a failure too.
+        const DWORD size = static_cast<DWORD>(block.size());
+        DWORD done = 0;
+        if (!WriteFile(file, block.data(), size, &done, nullptr) || done != size) return false;
+    }
+    return FlushFileBuffers(file) != FALSE;
+}
+
+WriteOutcome Refused(DWORD error) {
+    return error == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
+}
+
+// Puts the whole, flushed new file in the place of `target` in one step, or leaves both as they
+// were and removes the new file.
+WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
+    DWORD error = GetLastError();
+    // The setup owns the names it writes: a read-only mark on the earlier file is all that
+    // stands in the way of its replacement (hidden or system marks do not stop a move).
+    const DWORD marks = GetFileAttributesW(target.c_str());
+    if (error == ERROR_ACCESS_DENIED && marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY) &&
+        (marks & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesW(target.c_str(), marks & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+        if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
+        error = GetLastError();
+        SetFileAttributesW(target.c_str(), marks);
+    }
+    DeleteFileW(made.c_str());
+    if (error != ERROR_ACCESS_DENIED) return WriteOutcome::Failed;
+    // A running program's file is refused as a denial too; one that we may write to but not
+    // replace is in use, which is no matter of rights.
+    const OwnedHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    return probe.valid() ? WriteOutcome::Failed : Refused(GetLastError());
+}
+
 }  // namespace
+
+const char* ProgramFolderAccessList() {
+    // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
+    // every user change files. Users may read and run (0x1200A9), not write; so may the
+    // application-package groups (ALL APPLICATION PACKAGES, ALL RESTRICTED APPLICATION
+    // PACKAGES), in which the Start menu and search run.
+    return "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)(A;OICI;0x1200A9;;;S-1-15-2-1)"
+           "(A;OICI;0x1200A9;;;S-1-15-2-2)";
+}
 
 Win32Host::Win32Host() {
     wchar_t* block = GetEnvironmentStringsW();
@@ -188,9 +262,24 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     if (link.arguments) shellLink->SetArguments(WideFromText(*link.arguments).c_str());
     if (link.workingFolder) shellLink->SetWorkingDirectory(WideFromText(*link.workingFolder).c_str());
 
-    const std::wstring name = WideFromText(ShortcutFileName(link.linkPath));
+    const std::wstring name = FilePath(ShortcutFileName(link.linkPath));
     if (name.empty()) return false;
-    return SUCCEEDED(file->Save(name.c_str(), TRUE));
+    // Saved under a new name of its own, flushed, then put in the link's place.
+    std::wstring made;
+    {
+        const OwnedHandle reserved = MakeNewFileBeside(name, newFiles_, made);
+        if (!reserved.valid()) return false;
+    }
+    bool saved = SUCCEEDED(file->Save(made.c_str(), FALSE));
+    if (saved) {
+        const OwnedHandle written(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        saved = written.valid() && FlushFileBuffers(written.get());
+    }
+    if (!saved) {
+        DeleteFileW(made.c_str());
+        return false;
+    }
+    return TakePlace(made, name) == WriteOutcome::Written;
 }
 
 bool Win32Host::MakeDirectory(const Text& path) {
@@ -199,11 +288,8 @@ bool Win32Host::MakeDirectory(const Text& path) {
 }
 
 bool Win32Host::MakeProgramFolder(const Text& path) {
-    // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
-    // every user change files. Users may read and run (0x1200A9), not write.
-    constexpr char kProgramFolderList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)";
     LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kProgramFolderList, SDDL_REVISION_1, descriptor.put(),
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(ProgramFolderAccessList(), SDDL_REVISION_1, descriptor.put(),
                                                               nullptr)) {
         return false;
     }
@@ -217,26 +303,47 @@ bool Win32Host::RemoveFile(const Text& path) {
     return !wide.empty() && DeleteFileW(wide.c_str()) != FALSE;
 }
 
-WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
+bool Win32Host::FileExists(const Text& path) {
     const std::wstring wide = FilePath(path);
-    if (wide.empty()) return WriteOutcome::Failed;
-    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
-    }
-    bool written = true;
-    for (const ByteRange block : blocks) {
-        if (block.empty()) continue;
-        // On a full disk a write can succeed with fewer bytes than asked: that is a failure too.
-        const DWORD size = static_cast<DWORD>(block.size());
-        DWORD done = 0;
-        if (!WriteFile(file, block.data(), size, &done, nullptr) || done != size) {
-            written = false;
-            break;
+    const DWORD marks = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    return marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int Win32Host::RemoveNewFileLeftovers(const Text& folder) {
+    std::wstring wide = WideFromText(folder);
+    if (wide.empty()) return 0;
+    if (wide.back() != L'\\') wide.push_back(L'\\');
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((wide + L"~lumora-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int removed = 0;
+    do {
+        // The pattern is wider than the form (and may match a short name): the name decides.
+        const Text name = TextFromWideField(found.cFileName, MAX_PATH);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsNewFileName(name) &&
+            DeleteFileW((wide + found.cFileName).c_str())) {
+            ++removed;
         }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return removed;
+}
+
+WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
+    const std::wstring target = FilePath(path);
+    if (target.empty()) return WriteOutcome::Failed;
+    std::wstring made;
+    bool written = false;
+    {
+        const OwnedHandle file = MakeNewFileBeside(target, newFiles_, made);
+        if (!file.valid()) return made.empty() ? WriteOutcome::Failed : Refused(GetLastError());
+        written = WriteAll(file.get(), blocks);
     }
-    const bool closed = CloseHandle(file) != FALSE;
-    return written && closed ? WriteOutcome::Written : WriteOutcome::Failed;
+    if (!written) {
+        DeleteFileW(made.c_str());
+        return WriteOutcome::Failed;
+    }
+    return TakePlace(made, target);
 }
 
 }  // namespace host

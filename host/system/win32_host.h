@@ -41,6 +41,8 @@ public:
     bool MakeDirectory(const Text& path) override;
     bool MakeProgramFolder(const Text& path) override;
     bool RemoveFile(const Text& path) override;
+    bool FileExists(const Text& path) override;
+    int RemoveNewFileLeftovers(const Text& folder) override;
     WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) override;
 
     Text ReadEnvironmentVariable(const Text& name) override;
@@ -49,7 +51,11 @@ public:
     void Wait(int milliseconds) override;
 
 private:
+    unsigned newFiles_ = 0;  // told apart the names of the new files
     std::vector<std::pair<Text, Text>> startEnvironment_;
 };
+
+// The access list, in the system's text form, that MakeProgramFolder gives a folder it makes.
+const char* ProgramFolderAccessList();
 
 }  // namespace host

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "host/system/host_services.h"
 #include "host/system/system_text.h"
 #include "host/system/text.h"
 
@@ -78,7 +79,37 @@ public:
             error = GetLastError();
             SetFileAttributesW(wide.c_str(), attributes);
         }
-        report_.kept.push_back({path, isMainProgram && productRunning_ ? Kept::StillRunning : Reason(error)});
+        if (isMainProgram && productRunning_) {
+            report_.kept.push_back({path, Kept::StillRunning});
+            return;
+        }
+        Kept why = Reason(error);
+        // A running program or a loaded library is refused as a denial: one that we may open
+        // for writing, or that is shared away from us, is in use rather than forbidden.
+        if (why == Kept::Denied) {
+            const HANDLE probe = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr);
+            const DWORD probed = probe == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+            if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+            if (probed == ERROR_SUCCESS || Reason(probed) == Kept::InUse) why = Kept::InUse;
+        }
+        // As installers do: what is in use goes when the machine next starts.
+        if (why == Kept::InUse && MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            why = Kept::InUseUntilRestart;
+        }
+        report_.kept.push_back({path, why});
+    }
+    // The new files of a setup that was ended while it wrote into `folder`.
+    void NewFileLeftovers(const std::string& folder) {
+        const std::wstring wide = WideFromText(folder) + L"\\";
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((wide + L"~lumora-*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::string name = host::TextFromWideField(found.cFileName, MAX_PATH);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && host::IsNewFileName(name)) File(folder + "\\" + name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
     }
     // A link of the setup's: removed only when it leads to `target`.
     void Link(const std::string& path, const std::string& target) {
@@ -111,6 +142,7 @@ public:
     Report Run() {
         const std::string& folder = places_.folder;
         for (const char* name : kProductFiles) File(folder + "\\" + name, name == kProductFiles[0]);
+        NewFileLeftovers(folder);
 
         const std::string program = folder + "\\Lumora.exe";
         const std::string menu = places_.programsMenu + "\\Lumora";
@@ -118,11 +150,13 @@ public:
         WebShortcut(menu + "\\Lumora视频教程.url", TutorialShortcutBytes());
         Link(menu + "\\Lumora.lnk", program);
         Link(menu + "\\卸载.lnk", folder + "\\卸载.exe");
+        NewFileLeftovers(menu);
         Folder(menu);
 
         WebShortcut(places_.desktop + "\\Lumora官网.url", WebsiteShortcutBytes());
         WebShortcut(places_.desktop + "\\Lumora视频教程.url", TutorialShortcutBytes());
         Link(places_.desktop + "\\Lumora.lnk", program);
+        NewFileLeftovers(places_.desktop);
 
         Folder(folder);
         return report_;

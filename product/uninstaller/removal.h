@@ -2,7 +2,8 @@
 // What the uninstaller removes: exactly what the setup writes, and nothing that it did not.
 // The nine files in the product folder by name; the Start-menu folder "Lumora" and the
 // desktop's entries only when they are the setup's own (a link to this folder's program, an
-// internet shortcut with the carried bytes); folders only when they are then empty.
+// internet shortcut with the carried bytes); the new files that a setup ended midway left in
+// those three places; folders only when they are then empty.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,7 @@ struct Places {
 enum class Kept {
     StillRunning,    // the main program, which the user chose to keep running
     InUse,           // another program holds it
+    InUseUntilRestart, // another program holds it; it goes at the next restart
     Denied,          // the user has no right to remove it
     NotOurs,         // a shortcut of that name that the setup did not make
     HoldsOtherFiles, // a folder that still holds files the setup did not write

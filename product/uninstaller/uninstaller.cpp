@@ -72,6 +72,7 @@ const char* Why(Kept why) {
     switch (why) {
         case Kept::StillRunning: return "Lumora 仍在运行";
         case Kept::InUse: return "正在被其它程序使用";
+        case Kept::InUseUntilRestart: return "正在被其它程序使用，将在重新启动电脑后删除";
         case Kept::Denied: return "没有删除它的权限";
         case Kept::NotOurs: return "不是 Lumora 安装程序创建的，已保留";
         case Kept::HoldsOtherFiles: return "其中还有其它文件，已保留";

@@ -62,17 +62,34 @@ protected:
         exitCode = remote::WaitExit(setup, 20000);
         EXPECT_EQ(exitCode, 0);
     }
-    // Every file of the destination that is there holds its carried bytes.
-    void ExpectWrittenFilesWhole() {
-        auto whole = [&](const char* name) {
-            if (Exists(D + "\\" + name)) {
-                EXPECT_TRUE(SameAsCarried(D + "\\" + name, name));
-            }
-        };
-        for (const char* name : kProgramFiles) {
-            if (name != std::string("TarvelUP.exe")) whole(name);  // the read-only one keeps its own
+    // An earlier installation in the destination: every file of the nine, each with bytes of
+    // its own ("an earlier NAME").
+    void IntoEarlierInstall(const std::string& folder) {
+        Into(folder);
+        CreateDirectoryW(test::Wide(D.substr(0, D.rfind('\\'))).c_str(), nullptr);  // ASCII paths only
+        CreateDirectoryW(test::Wide(D).c_str(), nullptr);
+        for (const char* name : kProgramFiles) ASSERT_TRUE(WriteAll(D + "\\" + name, Earlier(name)));
+        for (const char* name : kTextFiles) ASSERT_TRUE(WriteAll(D + "\\" + name, Earlier(name)));
+    }
+    static std::string Earlier(const char* name) { return std::string("an earlier ") + name; }
+    // Every file of the destination holds its carried bytes or its earlier ones, and no new
+    // file of the setup's is left there or beside the shortcuts; the files that hold the
+    // carried bytes, by name.
+    std::vector<std::string> ExpectEveryFileWholeAndNoNewFiles() {
+        std::vector<std::string> carried, names(std::begin(kProgramFiles), std::end(kProgramFiles));
+        names.insert(names.end(), std::begin(kTextFiles), std::end(kTextFiles));
+        for (const std::string& name : names) {
+            std::string bytes;
+            if (!test::ReadFileBytes(D + "\\" + name, bytes)) continue;
+            if (bytes == Product(name.c_str())) carried.push_back(name);
+            else EXPECT_EQ(bytes, Earlier(name.c_str())) << name << " is neither whole file";
         }
-        for (const char* name : kTextFiles) whole(name);
+        for (const std::string& folder : {D, menu, desktop}) {
+            for (const std::wstring& name : test::FolderNames(test::Wide(folder))) {
+                EXPECT_NE(name.rfind(L"~lumora-", 0), 0u) << "a new file left in " << folder;
+            }
+        }
+        return carried;
     }
     void SetMachineValue(DWORD type, const void* data, DWORD size) {
         ASSERT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "TarvelPaths", 0, type, static_cast<const BYTE*>(data), size),

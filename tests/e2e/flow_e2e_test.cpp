@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include <functional>
 #include <string>
 
@@ -229,6 +231,55 @@ TEST_F(RunningProduct, YesEndsIt) {
     window = remote::FindTopWindow(setup.id, kTitle, 30000);
     ASSERT_NE(window, nullptr) << "then the wizard";
     EXPECT_TRUE(Seen(kPanel));
+}
+
+// Another program, started suspended, that takes `number` when the system gives it out again:
+// processes are started and ended until one gets it or `tries` have been made. A thread
+// that ends at once moves the system's list of free numbers on by one, so that a number that
+// keeps coming to a program's first thread comes to a program next time.
+DWORD WINAPI EndAtOnce(void*) { return 0; }
+remote::Process TakeNumber(DWORD number, int tries) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    for (int i = 0; i < tries; ++i) {
+        wchar_t line[] = L"C:\\windows\\system32\\cmd.exe /c exit";
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                            &started)) {
+            break;
+        }
+        CloseHandle(started.hThread);
+        if (started.dwProcessId == number) {
+            std::printf("the number %lu went to the program started %d-th\n", number, i + 1);
+            return {started.hProcess, started.dwProcessId};
+        }
+        remote::Kill({started.hProcess, started.dwProcessId});
+        if (started.dwThreadId == number) {
+            const HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr);
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+    }
+    return {};
+}
+
+// The product ends while the question is up and its number is given out again as far as the
+// system lets it (the setup holds it); Yes must not end the program that has it.
+TEST_F(RunningProduct, YesAfterTheProductEndedEndsNoOtherProgram) {
+    StartProduct("Lumora.exe");
+    const DWORD number = product.id;
+    HWND box = StartSetupToTheQuestion();
+    ASSERT_NE(box, nullptr);
+    remote::Kill(product);  // ended, and our handle closed: we hold the number no longer
+    product = {};
+    const remote::Process other = TakeNumber(number, 600);
+    ASSERT_TRUE(remote::PressBoxButton(box, IDYES));
+    window = remote::FindTopWindow(setup.id, kTitle, 30000);
+    ASSERT_NE(window, nullptr) << "then the wizard";
+    if (other.handle) {
+        EXPECT_EQ(WaitForSingleObject(other.handle, 1000), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other program survives";
+        remote::Kill(other);
+    }
 }
 
 TEST_F(RunningProduct, NoKeepsIt) {

@@ -183,6 +183,30 @@ TEST_F(Uninstall, RunningLumoraThatEndsDuringTheQuestionKeepsItsNumber) {
     EXPECT_FALSE(Exists(D));
 }
 
+// A library that another program holds is in use, not forbidden: the report says so, and it
+// goes at the next restart; what a setup ended midway left goes now.
+TEST_F(Uninstall, ALibraryInUseGoesAtTheNextRestart) {
+    Install();
+    ASSERT_TRUE(WriteAll(D + "\\~lumora-0badf00d.new", "part"));
+    const HANDLE held = CreateFileW(test::Wide(D + "\\Function.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    StartUninstaller();
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    const std::string report = Report();
+    CloseHandle(held);
+    EXPECT_NE(report.find(D + "\\Function.dll\r\n    正在被其它程序使用，将在重新启动电脑后删除"), std::string::npos) << report;
+    EXPECT_EQ(report.find("没有删除它的权限"), std::string::npos) << report;
+    EXPECT_FALSE(Exists(D + "\\~lumora-0badf00d.new"));
+    EXPECT_FALSE(Exists(D + "\\Lumora.exe"));
+    std::wstring pending(8192, L'\0');
+    DWORD size = static_cast<DWORD>(pending.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending.data(), &size),
+              ERROR_SUCCESS);
+    EXPECT_NE(pending.find(test::Wide(D + "\\Function.dll")), std::wstring::npos);
+}
+
 TEST_F(Uninstall, RunningLumoraKeptOnNo) {
     Install();
     const remote::Process product = StartInstalledProduct();

@@ -1,9 +1,10 @@
 // Writing onto a full disk (drive Q:, a 1 MB tmpfs that the test's fixture lends the prefix).
-// There a large write can succeed with fewer bytes than asked; the write must still fail and
-// what did fit must stay in the file.
+// There a large write can succeed with fewer bytes than asked; the write must still fail, and
+// the file it was to replace stays whole, with no new file left beside it.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -30,30 +31,34 @@ protected:
     host::HostServices& host_ = win32_;
 };
 
-TEST_F(DiskFull, ABlockThatDoesNotFitFailsAndKeepsWhatWasWritten) {
+// Nothing but the folder's own files: no new file left by a write that did not fit.
+std::vector<std::wstring> Names() { return test::FolderNames(L"Q:\\lumora"); }
+
+TEST_F(DiskFull, ABlockThatDoesNotFitFailsAndTheEarlierFileStaysWhole) {
+    const std::string earlier = Pattern(200 * 1024, 'e');
+    const test::Block first(earlier);
+    ASSERT_TRUE(host_.WriteBlocksToFile("Q:\\lumora\\big.bin", {first.get()}));
     const std::string big = Pattern(3 * 1024 * 1024, 'a');
     const test::Block block(big);
     EXPECT_FALSE(host_.WriteBlocksToFile("Q:\\lumora\\big.bin", {block.get()}));
     std::string kept;
     ASSERT_TRUE(test::ReadFileBytes("Q:\\lumora\\big.bin", kept));
-    EXPECT_LT(kept.size(), big.size());
-    EXPECT_EQ(kept, big.substr(0, kept.size()));
+    EXPECT_EQ(kept, earlier);
+    EXPECT_FALSE(host_.WriteBlocksToFile("Q:\\lumora\\new.bin", {block.get()}));
+    EXPECT_FALSE(test::IsFile("Q:\\lumora\\new.bin")) << "no partial file where there was none";
+    EXPECT_EQ(Names(), std::vector<std::wstring>{L"big.bin"});
 
-    // With the space given back, the same folder takes a small file: it was the space.
+    // The space was given back: the same folder takes a small file.
     ASSERT_TRUE(host_.RemoveFile("Q:\\lumora\\big.bin"));
     const test::Block small("fits");
     EXPECT_TRUE(host_.WriteBlocksToFile("Q:\\lumora\\small.bin", {small.get()}));
 }
 
-TEST_F(DiskFull, ALaterBlockThatDoesNotFitKeepsTheEarlierOnes) {
-    const std::string first = Pattern(400 * 1024, 'x');
-    const test::Block a(first);
+TEST_F(DiskFull, ALaterBlockThatDoesNotFitLeavesNoFile) {
+    const test::Block a(Pattern(400 * 1024, 'x'));
     const test::Block b(Pattern(2 * 1024 * 1024, 'y'));
     EXPECT_FALSE(host_.WriteBlocksToFile("Q:\\lumora\\two.bin", {a.get(), b.get()}));
-    std::string kept;
-    ASSERT_TRUE(test::ReadFileBytes("Q:\\lumora\\two.bin", kept));
-    ASSERT_GE(kept.size(), first.size());
-    EXPECT_EQ(kept.substr(0, first.size()), first);
+    EXPECT_TRUE(Names().empty());
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <objidl.h>
 #include <shlobj.h>
+#include <sddl.h>
+
+#include <map>
 
 #include <optional>
 #include <string>
@@ -58,6 +61,41 @@ TEST_F(FileOperations, ProgramFolderIsProtectedWhenMade) {
     EXPECT_FALSE(host_.MakeProgramFolder(In("plain")));
     EXPECT_EQ(test::AccessList(In("plain")), plain);
     EXPECT_FALSE(host_.MakeProgramFolder(In("missing\\two")));
+}
+
+// The list the setup builds, read entry by entry (Wine keeps only Unix bits of it): the
+// application-package groups, in which the Start menu and search run, may read and run like
+// the users; none of them may write.
+TEST(ProgramFolderAccessList, LetsUsersAndApplicationPackagesReadAndRunOnly) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(host::ProgramFolderAccessList(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) && present && list);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing from the parent";
+    std::map<std::string, DWORD> granted;
+    for (DWORD i = 0; i < list->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        ASSERT_TRUE(GetAce(list, i, reinterpret_cast<void**>(&entry)));
+        ASSERT_EQ(entry->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(entry->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE),
+                  OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "what is written in inherits it";
+        char* sid = nullptr;
+        ASSERT_TRUE(ConvertSidToStringSidA(&entry->SidStart, &sid));
+        granted[sid] |= entry->Mask;
+        LocalFree(sid);
+    }
+    LocalFree(descriptor);
+    constexpr DWORD kReadAndRun = 0x1200A9;
+    EXPECT_EQ(granted, (std::map<std::string, DWORD>{{"S-1-5-18", FILE_ALL_ACCESS},
+                                                     {"S-1-5-32-544", FILE_ALL_ACCESS},
+                                                     {"S-1-5-32-545", kReadAndRun},
+                                                     {"S-1-15-2-1", kReadAndRun},
+                                                     {"S-1-15-2-2", kReadAndRun}}));
 }
 
 TEST_F(FileOperations, NamesWhoseSecondByteIsABackslashReachTheSystemWhole) {
@@ -128,6 +166,81 @@ TEST_F(FileOperations, WriteBlocksSharesTheFileWithNobody) {
     EXPECT_FALSE(host_.WriteBlocksToFile(In("s.bin"), {other.get()}));
     CloseHandle(reader);
     EXPECT_EQ(Content(In("s.bin")), "x");
+}
+
+// Nothing of the new-file form stays in a folder after a write, whichever way it ended.
+bool NoNewFilesIn(const Text& folder) {
+    for (const std::wstring& name : ListFolder(folder)) {
+        if (name.rfind(L"~lumora-", 0) == 0) return false;
+    }
+    return true;
+}
+
+// A write that fails keeps the earlier file whole and leaves no new file; one that succeeds
+// replaces the earlier file whatever marks it bears.
+TEST_F(FileOperations, WriteBlocksReplacesWholeOrLeavesTheEarlierFile) {
+    using host::WriteOutcome;
+    constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const test::Block earlier("earlier"), fresh("fresh bytes");
+    const struct {
+        const char* what;
+        DWORD share;     // held open by another opener with this sharing; ~0u: not held
+        DWORD marks;     // the earlier file's attributes
+        WriteOutcome expected;
+    } cases[] = {
+        {"marked read-only, hidden and system", ~0u, kMarks, WriteOutcome::Written},
+        {"marked read-only", ~0u, FILE_ATTRIBUTE_READONLY, WriteOutcome::Written},
+        {"held by a reader that shares everything", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+         WriteOutcome::Failed},
+        {"read-only and held without delete sharing", FILE_SHARE_READ, FILE_ATTRIBUTE_READONLY, WriteOutcome::Failed},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        const Text path = In("earlier.bin");
+        ASSERT_TRUE(host_.WriteBlocksToFile(path, {earlier.get()}));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (one.share != ~0u) {
+            held = CreateFileA(path.c_str(), GENERIC_READ, one.share, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        if (one.marks) {
+            ASSERT_TRUE(SetFileAttributesA(path.c_str(), one.marks));
+        }
+        EXPECT_EQ(host_.WriteBytes(path, {fresh.get()}), one.expected);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        const bool replaced = one.expected == WriteOutcome::Written;
+        EXPECT_EQ(Content(path), replaced ? "fresh bytes" : "earlier");
+        // Replaced, the file is the new one with no marks; kept, it keeps its own.
+        EXPECT_EQ(GetFileAttributesA(path.c_str()) & kMarks, replaced ? 0u : one.marks);
+        EXPECT_TRUE(NoNewFilesIn(root_.path()));
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    // Nothing that could not be made leaves anything either.
+    EXPECT_EQ(host_.WriteBytes(In("missing\\f.bin"), {fresh.get()}), WriteOutcome::Failed);
+    ASSERT_TRUE(host_.MakeDirectory(In("dir")));
+    EXPECT_EQ(host_.WriteBytes(In("dir"), {fresh.get()}), WriteOutcome::AccessDenied);
+    EXPECT_TRUE(test::IsFolder(In("dir")));
+    EXPECT_TRUE(NoNewFilesIn(root_.path()));
+}
+
+// What writes cut short left is removed by its exact form, and nothing else.
+TEST_F(FileOperations, NewFileLeftoversGoAndNothingElse) {
+    const test::Block block("x");
+    const char* const leftovers[] = {"~lumora-0123abcd.new", "~LUMORA-89EFCDAB.NEW"};
+    const char* const others[] = {"~lumora-0123abc.new", "~lumora-0123abcg.new", "~lumora-0123abcd.new.txt",
+                                  "x~lumora-0123abcd.new", "~lumora-0123abcd.old", "Lumora.exe"};
+    for (const char* name : leftovers) ASSERT_TRUE(host_.WriteBlocksToFile(In(name), {block.get()}));
+    for (const char* name : others) ASSERT_TRUE(host_.WriteBlocksToFile(In(name), {block.get()}));
+    ASSERT_TRUE(host_.MakeDirectory(In("~lumora-00000000.new")));
+    ASSERT_TRUE(SetFileAttributesA(In(leftovers[1]).c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    EXPECT_EQ(host_.RemoveNewFileLeftovers(root_.path()), 2);
+    for (const char* name : leftovers) EXPECT_FALSE(test::IsFile(In(name))) << name;
+    for (const char* name : others) EXPECT_TRUE(test::IsFile(In(name))) << name;
+    EXPECT_TRUE(test::IsFolder(In("~lumora-00000000.new"))) << "a folder is not ours";
+    EXPECT_EQ(host_.RemoveNewFileLeftovers(root_.path() + "\\"), 0) << "with its backslash, nothing more";
+    EXPECT_EQ(host_.RemoveNewFileLeftovers(In("missing")), 0);
 }
 
 TEST_F(FileOperations, RemoveFile) {

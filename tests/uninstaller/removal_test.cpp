@@ -128,19 +128,66 @@ TEST_F(Removal, WithoutTextsOrShortcutsAndASecondTime) {
     EXPECT_TRUE(report.kept.empty());
 }
 
+// The pending renames the system carries out at the next start, as the registry holds them.
+std::wstring PendingAtRestart() {
+    HKEY key = nullptr;
+    std::wstring value;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return value;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        value.assign(size / sizeof(wchar_t) + 1, L'\0');
+        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()),
+                         &size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+void RestorePendingAtRestart(const std::wstring& before) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                            KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    if (before.empty()) RegDeleteValueW(key, L"PendingFileRenameOperations");
+    else RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(before.data()),
+                        static_cast<DWORD>(before.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// A file in use is told apart from one we may not remove, and goes at the next restart.
 TEST_F(Removal, FilesInUseOrReadOnly) {
     Installed();
     ASSERT_TRUE(SetFileAttributesA((places.folder + "\\TarvelUP.exe").c_str(), FILE_ATTRIBUTE_READONLY));
     const std::string held = places.folder + "\\Function.dll";
     HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const std::wstring before = PendingAtRestart();
     const uninstall::Report report = uninstall::RemoveInstallation(places, true);
+    const std::wstring pending = PendingAtRestart();
+    RestorePendingAtRestart(before);
     CloseHandle(holder);
     ASSERT_EQ(report.kept.size(), 2u);
     EXPECT_EQ(report.kept[0].path, held);
-    EXPECT_EQ(report.kept[0].why, Kept::InUse);
+    EXPECT_EQ(report.kept[0].why, Kept::InUseUntilRestart);
+    EXPECT_NE(pending.find(test::Wide(held)), std::wstring::npos) << "marked for the next restart";
     EXPECT_EQ(report.kept[1].path, places.folder);
     EXPECT_FALSE(Exists(places.folder + "\\TarvelUP.exe")) << "a read-only copy of ours goes too";
+}
+
+// What a setup ended midway left of its new files goes with the rest, and only that.
+TEST_F(Removal, NewFileLeftoversGoToo) {
+    Installed();
+    const std::string menu = places.programsMenu + "\\Lumora";
+    for (const std::string& folder : {places.folder, menu, places.desktop}) Write(folder + "\\~lumora-0123abcd.new", "part");
+    Write(places.desktop + "\\~lumora-notours.new", "the user's");
+    const uninstall::Report report = uninstall::RemoveInstallation(places, false);
+    EXPECT_TRUE(report.kept.empty());
+    EXPECT_EQ(report.removed, 9 + 4 + 3 + 3 + 2);  // files, menu entries, desktop entries, leftovers, folders
+    EXPECT_FALSE(Exists(places.folder));
+    EXPECT_FALSE(Exists(menu));
+    EXPECT_FALSE(Exists(places.desktop + "\\~lumora-0123abcd.new"));
+    EXPECT_TRUE(Exists(places.desktop + "\\~lumora-notours.new"));
 }
 
 TEST(SamePath, IgnoresCaseAndForm) {

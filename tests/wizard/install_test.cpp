@@ -2,6 +2,7 @@
 // file, shortcut and program operation: their order, the progress, the failure paths, leaving
 // during the install, and the finish actions.
 #include <algorithm>
+#include <map>
 
 #include "tests/wizard/wizard_fixture.h"
 #include "wizard/handlers.h"
@@ -75,7 +76,7 @@ protected:
 
 const std::vector<std::string> kProgramWrites = {
     "program-folder " + D,
-    "remove " + D + "\\Lumora.exe",
+    "tidy " + D,
     "write " + D + "\\Lumora.exe " + Size(0),
     "write " + D + "\\TarvelUP.exe " + Size(1),
     "write " + D + "\\卸载.exe " + Size(2),
@@ -90,10 +91,12 @@ const std::vector<std::string> kTextWrites = {
 };
 const std::vector<std::string> kShortcutWrites = {
     "mkdir C:\\Menu\\Lumora",
+    "tidy C:\\Menu\\Lumora",
     "write C:\\Menu\\Lumora\\Lumora官网.url " + Size(7),
     "write C:\\Menu\\Lumora\\Lumora视频教程.url " + Size(8),
     "link C:\\Menu\\Lumora\\Lumora -> " + D + "\\Lumora.exe",
     "link C:\\Menu\\Lumora\\卸载 -> " + D + "\\卸载.exe",
+    "tidy C:\\Desk\\",
     "write C:\\Desk\\Lumora官网.url " + Size(7),
     "write C:\\Desk\\Lumora视频教程.url " + Size(8),
     "link C:\\Desk\\Lumora -> " + D + "\\Lumora.exe",
@@ -132,21 +135,35 @@ TEST_F(Install, WithoutTextsAndWithoutShortcuts) {
     EXPECT_TRUE(OnFinishPage());
 }
 
-TEST_F(Install, FailedMainProgramEndsWithTheMessageAndNoShortcuts) {
-    for (auto [outcome, text] : {std::pair{WriteOutcome::Failed, kFailed},
-                                 std::pair{WriteOutcome::AccessDenied, kFailedWithoutRights}}) {
-        SCOPED_TRACE(text);
+// Any of the five program files that could not be written fails the install: the message,
+// no shortcuts. A denial anywhere among them asks for administrator rights.
+TEST_F(Install, AnyProgramFileThatFailsEndsWithTheMessageAndNoShortcuts) {
+    const struct {
+        std::map<host::Text, WriteOutcome> outcomes;
+        std::string text;
+    } cases[] = {
+        {{{D + "\\Lumora.exe", WriteOutcome::Failed}}, kFailed},
+        {{{D + "\\Lumora.exe", WriteOutcome::AccessDenied}}, kFailedWithoutRights},
+        {{{D + "\\TarvelUP.exe", WriteOutcome::Failed}}, kFailed},
+        {{{D + "\\卸载.exe", WriteOutcome::AccessDenied}}, kFailedWithoutRights},
+        {{{D + "\\Function.dll", WriteOutcome::Failed}}, kFailed},
+        {{{D + "\\Tarvel-Skin.dll", WriteOutcome::Failed}}, kFailed},
+        {{{D + "\\TarvelUP.exe", WriteOutcome::AccessDenied}, {D + "\\Function.dll", WriteOutcome::Failed}},
+         kFailedWithoutRights},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.outcomes.rbegin()->first);
         scripted.calls.clear();
         scripted.boxes.clear();
         scripted.endProgramCalls.clear();
         Start();
-        scripted.writeOutcomes = {{D + "\\Lumora.exe", outcome}};
+        scripted.writeOutcomes = one.outcomes;
         Ready();
         RunInstall();
         // The other files are still written; nothing goes to the Start menu or the desktop.
         EXPECT_EQ(Operations(), Joined({kProgramWrites, kTextWrites}));
         ASSERT_EQ(scripted.boxes.size(), 1u);
-        EXPECT_EQ(scripted.boxes[0].text, text);
+        EXPECT_EQ(scripted.boxes[0].text, one.text);
         EXPECT_EQ(scripted.boxes[0].flags, 0x30);
         EXPECT_EQ(scripted.boxes[0].caption, "错误：");
         EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
@@ -154,8 +171,9 @@ TEST_F(Install, FailedMainProgramEndsWithTheMessageAndNoShortcuts) {
     }
 }
 
+// The texts and internet shortcuts are extras: their failures pass.
 TEST_F(Install, OtherFailuresPassSilently) {
-    scripted.writeOutcomes = {{D + "\\TarvelUP.exe", WriteOutcome::AccessDenied},
+    scripted.writeOutcomes = {{D + "\\常见问题解答.txt", WriteOutcome::AccessDenied},
                               {D + "\\更新日志.log", WriteOutcome::Failed},
                               {"C:\\Desk\\Lumora官网.url", WriteOutcome::Failed}};
     Ready();
@@ -170,11 +188,11 @@ TEST_F(Install, SpecialFoldersThatCannotBeFoundLeaveTheBarePieces) {
     Ready();
     RunInstall();
     const auto ops = Operations();
-    const std::vector<std::string> tail(ops.end() - 8, ops.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"mkdir \\Lumora", "write \\Lumora\\Lumora官网.url " + Size(7),
+    const std::vector<std::string> tail(ops.end() - 10, ops.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"mkdir \\Lumora", "tidy \\Lumora", "write \\Lumora\\Lumora官网.url " + Size(7),
                                                "write \\Lumora\\Lumora视频教程.url " + Size(8),
                                                "link \\Lumora\\Lumora -> " + D + "\\Lumora.exe",
-                                               "link \\Lumora\\卸载 -> " + D + "\\卸载.exe",
+                                               "link \\Lumora\\卸载 -> " + D + "\\卸载.exe", "tidy ",
                                                "write \\Lumora官网.url " + Size(7),
                                                "write \\Lumora视频教程.url " + Size(8),
                                                "link \\Lumora -> " + D + "\\Lumora.exe"}));
@@ -275,6 +293,25 @@ TEST_F(Finish, AllFourInTheirOrderByEitherRoute) {
         Click(k下一步);
         EXPECT_EQ(scripted.calls, route.calls);
         EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
+    }
+}
+
+// Only what is in the destination is opened: not the texts left out by their option, not a
+// product that has gone meanwhile.
+TEST_F(Finish, NothingThatIsNotThereIsOpened) {
+    for (const bool texts : {false, true}) {
+        SCOPED_TRACE(texts ? "texts written, product gone" : "texts left out");
+        Start();
+        scripted.files.clear();
+        Ready(true, texts);
+        RunInstall();
+        ASSERT_TRUE(OnFinishPage());
+        if (texts) scripted.files.erase(D + "\\Lumora.exe");
+        scripted.calls.clear();
+        Click(k选择框_运行);
+        Click(k下一步);
+        const std::vector<std::string> opened = {"open " + D + "\\更新日志.log", "open " + D + "\\常见问题解答.txt"};
+        EXPECT_EQ(scripted.calls, texts ? opened : std::vector<std::string>{"run \"" + D + "\\Lumora.exe\" in " + D});
     }
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,12 @@ public:
     // Every operation on files, shortcuts, programs and the shell, and every wait, in order:
     // "mkdir PATH", "program-folder PATH", "remove PATH", "write PATH BYTES",
     // "link PATH -> TARGET", "run LINE [in FOLDER]", "open FILE", "web ADDRESS",
-    // "desktop FILE in FOLDER" (only while `desktopShell`), "wait MS".
+    // "desktop FILE in FOLDER" (only while `desktopShell`), "tidy FOLDER" (new-file leftovers
+    // removed), "wait MS".
     std::vector<std::string> calls;
     bool desktopShell = false;  // whether the desktop's shell takes what is to be opened
     std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
+    std::set<host::Text> files;  // the files there: those named here and those written
     std::function<void()> whileWaiting;  // runs inside every wait, as window events would
 
     host::MessageBoxResult ShowMessageBox(const host::Text& text, int flags,
@@ -115,14 +118,21 @@ public:
     }
     bool RemoveFile(const host::Text& path) override {
         calls.push_back("remove " + path);
-        return true;
+        return files.erase(path) != 0;
     }
     host::WriteOutcome WriteBytes(const host::Text& path, std::initializer_list<host::ByteRange> blocks) override {
         std::size_t bytes = 0;
         for (const host::ByteRange& block : blocks) bytes += block.size();
         calls.push_back("write " + path + " " + std::to_string(bytes));
         auto it = writeOutcomes.find(path);
-        return it == writeOutcomes.end() ? host::WriteOutcome::Written : it->second;
+        const host::WriteOutcome outcome = it == writeOutcomes.end() ? host::WriteOutcome::Written : it->second;
+        if (outcome == host::WriteOutcome::Written) files.insert(path);
+        return outcome;
+    }
+    bool FileExists(const host::Text& path) override { return files.count(path) != 0; }
+    int RemoveNewFileLeftovers(const host::Text& folder) override {
+        calls.push_back("tidy " + folder);
+        return 0;
     }
     host::Text ReadEnvironmentVariable(const host::Text& name) override {
         auto it = environment.find(name);
