@@ -20,13 +20,7 @@ constexpr std::uint32_t k标签1 = 0x1601002bu, k标签3 = 0x16010029u, k标签4
                         k标签6 = 0x16010041u, k标签7 = 0x1601001eu, k标签10 = 0x16010046u,
                         k安装情况 = 0x16010048u, k详情 = 0x16010047u;
 
-bool Eventually(const auto& holds, int ms = 10000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (holds()) return true;
-        Sleep(50);
-    }
-    return holds();
-}
+using remote::Eventually;
 
 // What a person sees at the middle of a control: the topmost shown window there, looked for
 // from the wizard window down through its containers.

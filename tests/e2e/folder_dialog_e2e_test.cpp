@@ -19,13 +19,7 @@ using namespace expected;
 
 const std::string kTitle = "安装向导-Lumora";
 
-bool Eventually(const std::function<bool()>& holds) {
-    for (int i = 0; i < 100; ++i) {
-        if (holds()) return true;
-        Sleep(50);
-    }
-    return holds();
-}
+using remote::Eventually;
 
 // A window of another program than the setup, shown before it on a thread of its own: the one
 // that the system activates when the setup has none of its windows left that can take the front.

@@ -21,13 +21,7 @@ using namespace expected;
 
 const std::string kTitle = "安装向导-Lumora";
 
-bool Eventually(const std::function<bool()>& holds, int timeoutMs = 5000) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (holds()) return true;
-        Sleep(50);
-    }
-    return holds();
-}
+using remote::Eventually;
 
 void SetDarkScheme() {
     const char* const scheme[][2] = {

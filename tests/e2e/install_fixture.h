@@ -49,13 +49,7 @@ inline std::string SetupExe() { return Located(LUMORA_SETUP_EXE, "LumoraSetup.ex
 inline std::string ProductDir() { return Located(LUMORA_PRODUCT_DIR, "Lumora"); }
 inline std::string RecorderExe() { return Located(LUMORA_RECORDER_EXE, "open_recorder.exe"); }
 
-inline bool Eventually(const std::function<bool()>& holds, int ms = 10000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (holds()) return true;
-        Sleep(50);
-    }
-    return holds();
-}
+using remote::Eventually;
 
 inline bool WriteAll(const std::string& path, const std::string& bytes) {
     HANDLE f = CreateFileW(test::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -301,6 +295,17 @@ protected:
     bool InstallToFinishPage() {
         remote::Click(C(k下一步));
         return Eventually([&] { return TextOf(k下一步) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000);
+    }
+    // A whole install with both options, every file and shortcut checked, and Finish.
+    void InstallEverythingAndFinish() {
+        StartSetup();
+        WalkToReady();
+        ASSERT_TRUE(InstallToFinishPage());
+        EXPECT_EQ(Progress(), 90);
+        ExpectFilesInDestination(true);
+        ExpectShortcuts();
+        remote::Click(C(k下一步));
+        EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
     }
     int Progress() const { return static_cast<int>(SendMessageW(C(k进度条), PBM_GETPOS, 0, 0)); }
     // The error box that ends a failed install: its text; OK pressed; the exit code checked.

@@ -328,4 +328,12 @@ bool SelectFolder(const Process& p, HWND dialog, const std::string& path, const 
     return false;
 }
 
+bool Eventually(const std::function<bool()>& holds, int ms) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (holds()) return true;
+        Sleep(50);
+    }
+    return holds();
+}
+
 }  // namespace remote

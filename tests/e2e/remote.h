@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,5 +67,8 @@ long RunToEnd(const std::string& commandLine, DWORD timeoutMs = 30000);
 // clicks their way there, and tells whether the tree's selected item then shows `item` in its
 // text. The path is handed over in the process's own memory, as the dialog expects.
 bool SelectFolder(const Process& p, HWND dialog, const std::string& path, const std::string& item);
+
+// Polls every 50 ms until `holds` is true, for up to `ms` milliseconds; whether it came true.
+bool Eventually(const std::function<bool()>& holds, int ms = 10000);
 
 }  // namespace remote

@@ -17,14 +17,7 @@ TEST_F(SetupInstall, SignedSetupChecksItselfAndInstallsEveryFile) {
     ASSERT_TRUE(image.certificates.inFile) << "not signed: " << SetupExe();
     EXPECT_EQ(image.certificates.address + image.certificates.size, bytes.size()) << "the signature ends the file";
 
-    StartSetup();
-    WalkToReady();
-    ASSERT_TRUE(InstallToFinishPage());
-    EXPECT_EQ(Progress(), 90);
-    ExpectFilesInDestination(true);
-    ExpectShortcuts();
-    remote::Click(C(k下一步));
-    EXPECT_EQ(remote::WaitExit(setup, 20000), 0);
+    InstallEverythingAndFinish();
 }
 
 }  // namespace
