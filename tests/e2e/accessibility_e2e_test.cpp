@@ -1,26 +1,18 @@
 // The built setup as a screen reader and a keyboard user find it, from another process, on each
 // of the six steps: only what a person can see is told or reached by Tab.
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <oleacc.h>
 #include <psapi.h>
 
-#include <string>
-#include <vector>
-
-#include "tests/common/expected_controls.h"
-#include "tests/e2e/remote.h"
+#include "tests/e2e/install_fixture.h"
 #include "tests/e2e/screen_reading.h"
 
 namespace {
 
-using namespace expected;
+using namespace e2e;
 
 constexpr std::uint32_t k标签1 = 0x1601002bu, k标签3 = 0x16010029u, k标签4 = 0x16010028u, k标签5 = 0x16010040u,
                         k标签6 = 0x16010041u, k标签7 = 0x1601001eu, k标签10 = 0x16010046u,
-                        k安装情况 = 0x16010048u, k详情 = 0x16010047u;
-
-using remote::Eventually;
+                        k安装情况 = 0x16010048u;
 
 // What a person sees at the middle of a control: the topmost shown window there, looked for
 // from the wizard window down through its containers.
@@ -68,18 +60,8 @@ void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, L
     }
 }
 
-class ScreenReaderSteps : public ::testing::Test {
+class ScreenReaderSteps : public SetupInstall {
 protected:
-    void SetUp() override {
-        setup = remote::Start(remote::WindowsPath(LUMORA_SETUP_EXE));
-        ASSERT_NE(setup.handle, nullptr);
-        window = remote::FindTopWindow(setup.id, "安装向导-Lumora", 30000);
-        ASSERT_NE(window, nullptr);
-    }
-    void TearDown() override {
-        if (setup.handle && remote::WaitExit(setup, 0) == -1) remote::Kill(setup);
-    }
-    HWND C(std::uint32_t id) const { return remote::FindControl(window, id); }
     std::vector<std::wstring> Captions(const std::vector<std::uint32_t>& labels) const {
         std::vector<std::wstring> captions;
         for (std::uint32_t id : labels) captions.push_back(remote::WideText(C(id)));
@@ -131,14 +113,10 @@ protected:
                                                         << GetDlgCtrlID(focus) << ", which nobody sees";
         }
     }
-
-    std::string TitleText() const { return remote::Text(C(k主标题)); }
-
-    remote::Process setup;
-    HWND window = nullptr;
 };
 
 TEST_F(ScreenReaderSteps, EveryStepToldAndReachedAsSeen) {
+    StartSetup();
     ASSERT_NE(C(k下一步), nullptr);
     EXPECT_FALSE(HoldsLibrary(setup.handle, "\\oleacc.dll")) << "the accessibility library waits for a question";
 
@@ -150,8 +128,7 @@ TEST_F(ScreenReaderSteps, EveryStepToldAndReachedAsSeen) {
     }
     {
         SCOPED_TRACE("licence");
-        remote::Click(C(k下一步));
-        ASSERT_TRUE(Eventually([&] { return TitleText() == "许可协议"; }));
+        ClickTo(k下一步, "许可协议");
         ExpectToldAsSeen({k主标题, k提示, k标签7});
         EXPECT_EQ(ToldName(k许可协议), remote::WideText(C(k标签7))) << "the licence box, named by its label";
         ExpectTabReachesOnlyWhatIsSeen();
@@ -160,8 +137,7 @@ TEST_F(ScreenReaderSteps, EveryStepToldAndReachedAsSeen) {
         SCOPED_TRACE("destination");
         remote::Click(C(k接受));
         ASSERT_TRUE(Eventually([&] { return IsWindowEnabled(C(k下一步)) != FALSE; }));
-        remote::Click(C(k下一步));
-        ASSERT_TRUE(Eventually([&] { return TitleText() == "选择目标位置"; }));
+        ClickTo(k下一步, "选择目标位置");
         ExpectToldAsSeen({k主标题, k提示, k标签5, k标签6, k所需空间});
         EXPECT_EQ(ToldName(k路径), remote::WideText(C(k标签5))) << "the destination box, named by its label";
         ExpectTabReachesOnlyWhatIsSeen();
@@ -175,27 +151,25 @@ TEST_F(ScreenReaderSteps, EveryStepToldAndReachedAsSeen) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    UnhookWinEvent(hook);
-    EXPECT_TRUE(g_nameChange.raised) << "the space line's new caption raised the name-change event";
-    EXPECT_EQ(ToldName(k所需空间), remote::WideText(C(k所需空间)));
+        }
+        UnhookWinEvent(hook);
+        EXPECT_TRUE(g_nameChange.raised) << "the space line's new caption raised the name-change event";
+        EXPECT_EQ(ToldName(k所需空间), remote::WideText(C(k所需空间)));
     }
     {
         SCOPED_TRACE("ready");
-        remote::Click(C(k下一步));
-        ASSERT_TRUE(Eventually([&] { return TitleText() == "准备安装"; }));
+        ClickTo(k下一步, "准备安装");
         ExpectToldAsSeen({k主标题, k提示, k标签10});
         ExpectTabReachesOnlyWhatIsSeen();
     }
     {
         SCOPED_TRACE("installing");
-        remote::Click(C(k下一步));
-        ASSERT_TRUE(Eventually([&] { return TitleText() == "正在安装"; }));
+        ClickTo(k下一步, "正在安装");
         ExpectToldAsSeen({k主标题, k提示, k安装情况, k详情});
     }
     {
         SCOPED_TRACE("finish");
-        ASSERT_TRUE(Eventually([&] { return remote::Text(C(k下一步)) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000));
+        ASSERT_TRUE(Eventually([&] { return TextOf(k下一步) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000));
         ExpectToldAsSeen({k标签1, k标签8});
         ExpectTabReachesOnlyWhatIsSeen();
     }

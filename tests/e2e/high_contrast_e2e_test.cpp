@@ -1,27 +1,16 @@
 // The built setup under a dark high-contrast scheme (the button face black, its text white),
 // looked at on the display: on every step, each text stands out from what lies behind it.
 // The test runs in a prefix of its own, whose colours it sets before the setup starts.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "tests/common/expected_controls.h"
-#include "tests/e2e/remote.h"
+#include "tests/e2e/install_fixture.h"
 
 namespace {
 
-using namespace expected;
-
-const std::string kTitle = "安装向导-Lumora";
-
-using remote::Eventually;
+using namespace e2e;
 
 void SetDarkScheme() {
     const char* const scheme[][2] = {
@@ -78,24 +67,8 @@ int PixelsStandingOut(HWND control, const ShownText& text, COLORREF& background)
     return standing;
 }
 
-class HighContrast : public ::testing::Test {
+class HighContrast : public SetupInstall {
 protected:
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(SetDarkScheme());
-        setup = remote::Start(remote::WindowsPath(LUMORA_SETUP_EXE));
-        ASSERT_NE(setup.handle, nullptr);
-        window = remote::FindTopWindow(setup.id, kTitle, 30000);
-        ASSERT_NE(window, nullptr) << "the wizard appears";
-    }
-    void TearDown() override {
-        if (setup.handle && remote::WaitExit(setup, 0) == -1) remote::Kill(setup);
-    }
-    HWND C(std::uint32_t id) const { return remote::FindControl(window, id); }
-    std::string TextOf(std::uint32_t id) const { return remote::Text(C(id)); }
-    void ClickTo(std::uint32_t id, const std::string& bannerTitle) {
-        remote::Click(C(id));
-        ASSERT_TRUE(Eventually([&] { return TextOf(k主标题) == bannerTitle; })) << bannerTitle;
-    }
     void ExpectReadable(const std::vector<ShownText>& texts) {
         Sleep(500);  // let the step paint
         for (const ShownText& text : texts) {
@@ -107,12 +80,11 @@ protected:
             EXPECT_GE(standing, 100) << "on the background " << std::hex << background;
         }
     }
-
-    remote::Process setup;
-    HWND window = nullptr;
 };
 
 TEST_F(HighContrast, EveryTextOfEveryStepStandsOutFromItsBackground) {
+    ASSERT_NO_FATAL_FAILURE(SetDarkScheme());
+    StartSetup();
     // The labels and boxes of the welcome and finish steps lie on the white the window gives
     // them; those of the pages on the button face, black here.
     ASSERT_NO_FATAL_FAILURE(ExpectReadable({{"标签1", 0x1601002bu}, {"标签_版本", k标签_版本},
@@ -141,8 +113,7 @@ TEST_F(HighContrast, EveryTextOfEveryStepStandsOutFromItsBackground) {
     ClickTo(k下一步, "准备安装");
     ASSERT_NO_FATAL_FAILURE(ExpectReadable({{"标签10", 0x16010046u}}));
 
-    remote::Click(C(k下一步));  // install
-    ASSERT_TRUE(Eventually([&] { return TextOf(k下一步) == "完成(I)" && IsWindowVisible(C(k下一步)); }, 30000));
+    ASSERT_TRUE(InstallToFinishPage());
     ASSERT_NO_FATAL_FAILURE(ExpectReadable({{"标签8", k标签8},
                                             {"选择框_运行", k选择框_运行, kBox},
                                             {"选择框_查看更新内容", 0x16010075u, kBox},

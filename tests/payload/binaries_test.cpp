@@ -88,7 +88,9 @@ TEST(Binaries, AreStaticPe32I386GuiProgramsAndDllsImportingOnlyWindowsOwnDlls) {
 // What Windows expects of a current program, in the header of everything that ships: it may
 // be loaded at any address and carries the relocations for it (which stripping and dropping
 // unused sections must leave), its data never runs as code, and a program with a window asks
-// for no terminal-server shims. No link time: the same source gives the same bytes.
+// for no terminal-server shims. No link time: the same source gives the same bytes. The two
+// programs that show the system's boxes (the setup, the uninstaller) are sharp on a scaled
+// display, take the common controls of version 6 and run elevated.
 TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
     constexpr std::uint16_t kRelocationsStripped = 0x0001;
     constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kTerminalServerAware = 0x8000;
@@ -96,6 +98,7 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
         std::string name;
         std::vector<unsigned char> bytes;
         bool program;
+        bool manifested;
     };
     std::vector<Shipped> shipped;
     for (payload::CatalogId id : {payload::CatalogId::MainProgram, payload::CatalogId::Updater,
@@ -104,11 +107,12 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
         const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
         shipped.push_back({payload::CatalogEntryOf(id).name,
                            {block->Bytes(), block->Bytes() + block->length},
-                           id != payload::CatalogId::FunctionLibrary && id != payload::CatalogId::SkinLibrary});
+                           id != payload::CatalogId::FunctionLibrary && id != payload::CatalogId::SkinLibrary,
+                           id == payload::CatalogId::Uninstaller});
     }
     auto setup = product_files::Read(product_files::SetupPath());
     ASSERT_TRUE(setup.has_value());
-    shipped.push_back({"LumoraSetup.exe", *setup, true});
+    shipped.push_back({"LumoraSetup.exe", *setup, true, true});
 
     for (const Shipped& file : shipped) {
         SCOPED_TRACE(file.name);
@@ -122,6 +126,14 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
         EXPECT_EQ((image.dllCharacteristics & kTerminalServerAware) != 0, file.program);
         EXPECT_EQ(image.timeDateStamp, 0u);
         EXPECT_EQ(image.exportTimeDateStamp, 0u);
+        if (!file.manifested) continue;
+        for (const char* declared :
+             {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+              "processorArchitecture=\"x86\" publicKeyToken=\"6595b64144ccf1df\"",
+              "level=\"requireAdministrator\""}) {
+            EXPECT_NE(image.manifest.find(declared), std::string::npos) << declared << " in\n" << image.manifest;
+        }
     }
 }
 
