@@ -8,9 +8,9 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <string_view>
 #include <vector>
 
+#include "host/system/new_files.h"
 #include "host/system/text.h"
 
 namespace host {
@@ -76,23 +76,6 @@ inline constexpr int kPrint = 5;
 
 // How a file write ended.
 enum class WriteOutcome { Written, AccessDenied, Failed };
-
-// A file is first written under a name of this form in its own folder ("~lumora-" and eight
-// hex digits, ".new") and takes its place only when whole. Files of this form that a run
-// ended midway left behind are ours to remove.
-inline constexpr std::string_view kNewFilePrefix = "~lumora-";
-inline constexpr std::string_view kNewFileEnding = ".new";
-inline constexpr std::size_t kNewFileHexDigits = 8;
-inline bool IsNewFileName(std::string_view name) {
-    if (name.size() != kNewFilePrefix.size() + kNewFileHexDigits + kNewFileEnding.size()) return false;
-    const std::string_view digits = name.substr(kNewFilePrefix.size(), kNewFileHexDigits);
-    for (const char c : digits) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
-    }
-    // Letter case aside, as the system compares names.
-    return EqualIgnoringAsciiCase(name.substr(0, kNewFilePrefix.size()), kNewFilePrefix) &&
-           EqualIgnoringAsciiCase(name.substr(name.size() - kNewFileEnding.size()), kNewFileEnding);
-}
 
 // What a shell link is saved with; the CreateShortcut overloads decide which parts apply.
 struct ShortcutLink {
@@ -186,7 +169,7 @@ public:
     virtual bool RemoveFile(const Text& path) = 0;
     // Whether a file (not a folder) of that path is there.
     virtual bool FileExists(const Text& path) = 0;
-    // Removes the new files (IsNewFileName) that writes into `folder` left when they were cut
+    // Removes the new files (new_files.h) that writes into `folder` left when they were cut
     // short; the number removed.
     virtual int RemoveNewFileLeftovers(const Text& folder) = 0;
     // Writes the byte ranges in order (empty ones add nothing) into a new file beside `path`,

@@ -154,11 +154,8 @@ WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
     }
     DeleteFileW(made.c_str());
     if (error != ERROR_ACCESS_DENIED) return WriteOutcome::Failed;
-    // A running program's file is refused as a denial too; one that we may write to but not
-    // replace is in use, which is no matter of rights.
-    const OwnedHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
-    return probe.valid() ? WriteOutcome::Failed : Refused(GetLastError());
+    // In use, rather than forbidden, is no matter of rights.
+    return Refused(WriteOpenError(target));
 }
 
 }  // namespace
@@ -310,22 +307,11 @@ bool Win32Host::FileExists(const Text& path) {
 }
 
 int Win32Host::RemoveNewFileLeftovers(const Text& folder) {
-    std::wstring wide = WideFromText(folder);
-    if (wide.empty()) return 0;
-    if (wide.back() != L'\\') wide.push_back(L'\\');
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((wide + L"~lumora-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    const bool separated = !folder.empty() && FindLastSeparator(folder) == folder.size() - 1;
     int removed = 0;
-    do {
-        // The pattern is wider than the form (and may match a short name): the name decides.
-        const Text name = TextFromWideField(found.cFileName, MAX_PATH);
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsNewFileName(name) &&
-            DeleteFileW((wide + found.cFileName).c_str())) {
-            ++removed;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    ForEachNewFile(folder, [&](const Text& name) {
+        if (DeleteFileW(WideFromText(JoinTexts(folder, separated ? name : "\\" + name)).c_str())) ++removed;
+    });
     return removed;
 }
 

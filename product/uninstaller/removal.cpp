@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "host/system/host_services.h"
+#include "host/system/new_files.h"
 #include "host/system/system_text.h"
 #include "host/system/text.h"
 
@@ -87,10 +87,7 @@ public:
         // A running program or a loaded library is refused as a denial: one that we may open
         // for writing, or that is shared away from us, is in use rather than forbidden.
         if (why == Kept::Denied) {
-            const HANDLE probe = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, 0, nullptr);
-            const DWORD probed = probe == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-            if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+            const DWORD probed = host::WriteOpenError(wide);
             if (probed == ERROR_SUCCESS || Reason(probed) == Kept::InUse) why = Kept::InUse;
         }
         // As installers do: what is in use goes when the machine next starts.
@@ -101,15 +98,7 @@ public:
     }
     // The new files of a setup that was ended while it wrote into `folder`.
     void NewFileLeftovers(const std::string& folder) {
-        const std::wstring wide = WideFromText(folder) + L"\\";
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((wide + L"~lumora-*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            const std::string name = host::TextFromWideField(found.cFileName, MAX_PATH);
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && host::IsNewFileName(name)) File(folder + "\\" + name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        host::ForEachNewFile(folder, [&](const std::string& name) { File(folder + "\\" + name); });
     }
     // A link of the setup's: removed only when it leads to `target`.
     void Link(const std::string& path, const std::string& target) {
