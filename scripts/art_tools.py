@@ -1,5 +1,5 @@
 """Drawing and file-format helpers of make_art.py: colours and gradients, noise and grain,
-JPEG encoding to an exact byte count, and one-image icons."""
+JPEG encoding to an exact byte count, and icons."""
 
 import io
 import math
@@ -177,3 +177,18 @@ def ico_bytes(img):
     icondir = struct.pack("<HHH", 0, 1, 1)
     entry = struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(image), 6 + 16)
     return icondir + entry + image
+
+
+def png_ico_bytes(images):
+    """An icon of several sizes, each image an RGBA PNG, as Windows Vista and later read them."""
+    pngs = []
+    for img in images:
+        buf = io.BytesIO()
+        img.save(buf, "PNG", optimize=True)
+        pngs.append((img.size, buf.getvalue()))
+    out = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = 6 + 16 * len(pngs)
+    for (w, h), data in pngs:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in pngs)

@@ -88,12 +88,13 @@ TEST(Binaries, AreStaticPe32I386GuiProgramsAndDllsImportingOnlyWindowsOwnDlls) {
 // What Windows expects of a current program, in the header of everything that ships: it may
 // be loaded at any address and carries the relocations for it (which stripping and dropping
 // unused sections must leave), its data never runs as code, and a program with a window asks
-// for no terminal-server shims. No link time: the same source gives the same bytes. The two
+// for no terminal-server shims, and it declares that it registers no SEH handler. No link
+// time: the same source gives the same bytes. The two
 // programs that show the system's boxes (the setup, the uninstaller) are sharp on a scaled
 // display, take the common controls of version 6 and run elevated.
 TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
     constexpr std::uint16_t kRelocationsStripped = 0x0001;
-    constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kTerminalServerAware = 0x8000;
+    constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kNoSeh = 0x0400, kTerminalServerAware = 0x8000;
     struct Shipped {
         std::string name;
         std::vector<unsigned char> bytes;
@@ -123,6 +124,7 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
         EXPECT_TRUE(image.relocations.inFile);
         EXPECT_FALSE(image.characteristics & kRelocationsStripped);
         EXPECT_TRUE(image.dllCharacteristics & kNxCompat);
+        EXPECT_TRUE(image.dllCharacteristics & kNoSeh);
         EXPECT_EQ((image.dllCharacteristics & kTerminalServerAware) != 0, file.program);
         EXPECT_EQ(image.timeDateStamp, 0u);
         EXPECT_EQ(image.exportTimeDateStamp, 0u);
@@ -134,6 +136,65 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
               "level=\"requireAdministrator\""}) {
             EXPECT_NE(image.manifest.find(declared), std::string::npos) << declared << " in\n" << image.manifest;
         }
+    }
+}
+
+// The setup and 卸载.exe are known by name and picture: the product's icon at every size
+// Explorer asks for, each image one the system decodes at its size, and the version resource.
+TEST(Binaries, SetupAndUninstallerCarryTheIconAtEverySizeAndTheVersion) {
+    struct Program {
+        std::wstring path;
+        const char* description;
+    };
+    for (const Program& program : {Program{product_files::SetupPath(), "Lumora 安装程序"},
+                                   Program{product_files::PathOf("\\卸载.exe"), "Lumora 卸载程序"}}) {
+        SCOPED_TRACE(program.description);
+        HMODULE image = LoadLibraryExW(program.path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(image, nullptr);
+        HRSRC group = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+        ASSERT_NE(group, nullptr);
+        const auto* dir = static_cast<const unsigned char*>(LockResource(LoadResource(image, group)));
+        const DWORD groupSize = SizeofResource(image, group);
+        std::vector<int> sizes;
+        for (std::size_t i = 0; 6 + 14 * (i + 1) <= groupSize && i < static_cast<std::size_t>(dir[4] | dir[5] << 8); ++i) {
+            const unsigned char* entry = dir + 6 + 14 * i;
+            const int size = entry[0] ? entry[0] : 256;
+            sizes.push_back(size);
+            HRSRC one = FindResourceW(image, MAKEINTRESOURCEW(entry[12] | entry[13] << 8), MAKEINTRESOURCEW(3));  // RT_ICON
+            ASSERT_NE(one, nullptr) << size;
+            HICON icon = CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(image, one))),
+                                                  SizeofResource(image, one), TRUE, 0x00030000, size, size, 0);
+            ICONINFO info{};
+            BITMAP bitmap{};
+            EXPECT_TRUE(icon && GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap))
+                << "not decoded: " << size;
+            EXPECT_EQ(bitmap.bmWidth, size);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            if (icon) DestroyIcon(icon);
+        }
+        FreeLibrary(image);
+        EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+
+        std::vector<char> version(GetFileVersionInfoSizeW(program.path.c_str(), nullptr));
+        ASSERT_FALSE(version.empty()) << "no version resource";
+        ASSERT_TRUE(GetFileVersionInfoW(program.path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+        const std::pair<const wchar_t*, std::string> values[] = {
+            {L"ProductName", "Lumora"}, {L"CompanyName", "澄光软件工作室"}, {L"FileDescription", program.description},
+            {L"ProductVersion", LUMORA_PRODUCT_VERSION}};
+        for (const auto& [key, expected] : values) {
+            wchar_t* value = nullptr;
+            UINT length = 0;
+            const std::wstring path = std::wstring(L"\\StringFileInfo\\080404b0\\") + key;
+            EXPECT_TRUE(VerQueryValueW(version.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) &&
+                        std::wstring(value) == product_files::Widen(expected))
+                << expected;
+        }
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)),
+                  LUMORA_PRODUCT_VERSION);
     }
 }
 
