@@ -13,6 +13,7 @@ usage="usage: build-with-product.sh FOLDER [BUILD_FOLDER [CMAKE_OPTION...]]"
 from=$(cd "$1" && pwd) out=${2:-$build/release}
 shift $(($# < 2 ? $# : 2))
 mkdir -p "$out"
+rm -f "$out/app/LumoraSetup.exe"  # never a setup of an earlier run left after an error
 cmake -S "$repo" -B "$out" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw-i686-win32.cmake" -DLUMORA_SHIPPED_ONLY=ON \
     -DLUMORA_PRODUCT_FROM="$from" -DLUMORA_DEPS_DIR="$build/deps" "$@" >"$out/configure.log" 2>&1 ||

@@ -266,8 +266,9 @@ ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 
 
 def draw_flat_mark(size):
-    """The brand mark as the icon shows it: the square's gradient drawn exactly at the final
-    size (it stores in a few bytes a row as PNG), only the edges supersampled. From 24 pixels
+    """The brand mark as the icon shows it: the square's gradient from top to bottom drawn
+    exactly at the final size (a row of one colour stores in a few bytes as PNG), only the
+    edges supersampled. From 24 pixels
     down there is no room for the spark, and 16 colours are enough."""
     inset, radius, S = 3 * size / 64, 13 * size / 64, 4
 
@@ -285,7 +286,7 @@ def draw_flat_mark(size):
         (inset * S, inset * S, W - inset * S - 1, W - inset * S - 1), radius=radius * S, fill=255))
     a, b = hex_rgb("#3f95ff"), hex_rgb("#163fae")
     blue = Image.new("RGB", (size, size))
-    blue.putdata([mix(a, b, (x + y) / (2 * size - 2)) for y in range(size) for x in range(size)])
+    blue.putdata([mix(a, b, y / (size - 1)) for y in range(size) for x in range(size)])
     rgb = Image.composite(Image.new("RGB", (size, size), (255, 255, 255)), blue, mask(letter))
     icon = Image.merge("RGBA", (*rgb.split(), square))
     if size <= 24:
@@ -360,7 +361,7 @@ def main():
     assert len(folder) == 4286
     write("wizard/images/folder.ico", folder)
     icon = png_ico_bytes(draw_app_icons())
-    assert len(icon) == 10864, len(icon)
+    assert len(icon) == 8164, len(icon)
     write("app/setup.ico", icon)
     return 0
 
