@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "lumora_version.h"
 #include "wizard/licence.h"
 
 namespace wizard {
