@@ -187,11 +187,8 @@ TEST_F(Uninstall, RunningLumoraThatEndsDuringTheQuestionKeepsItsNumber) {
 std::wstring PendingAtRestart() {
     std::wstring pending(8192, L'\0');
     DWORD size = static_cast<DWORD>(pending.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                     L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending.data(), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    return pending;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations",
+                        RRF_RT_REG_MULTI_SZ, nullptr, pending.data(), &size) == ERROR_SUCCESS ? pending : std::wstring();
 }
 
 // A library that another program has loaded is in use, not forbidden: the report says so, it

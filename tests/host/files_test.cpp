@@ -7,6 +7,7 @@
 #include <aclapi.h>
 
 #include <map>
+#include <tuple>
 
 #include <optional>
 #include <string>
@@ -18,7 +19,6 @@
 #include "test_support.h"
 
 using host::Text;
-using host::WriteOutcome;
 
 namespace {
 
@@ -228,85 +228,58 @@ TEST_F(FileOperations, WriteBlocksReplacesWholeOrLeavesTheEarlierFile) {
 }
 
 // The replacement as Windows answers it: a read-only earlier file is refused until its mark is
-// cleared; a held file for a few tries or for good. Each time the new file is flushed first.
-struct {
-    int refusals;  // of the replacement, with `error`; -1: only a read-only target, with access denied
-    DWORD error;
-    std::string calls;
-} answers;
-test::StandIn *moves, *flushes;
+// cleared, a held one a few times or for good; the new file is flushed before it takes the place.
+int refusals;  // with `refusal`; -1: a read-only target alone is refused, access denied
+DWORD refusal;
+std::string calls;
+decltype(&MoveFileExW) realMove;
+decltype(&FlushFileBuffers) realFlush;
 BOOL WINAPI MoveAsWindows(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    answers.calls += "move ";
-    const DWORD marks = GetFileAttributesW(to);
-    const bool readOnly = answers.refusals < 0 && marks != INVALID_FILE_ATTRIBUTES && (marks & FILE_ATTRIBUTE_READONLY);
-    if (!readOnly && answers.refusals <= 0) return moves->original<decltype(&MoveFileExW)>()(from, to, flags);
-    answers.refusals -= !readOnly;
-    SetLastError(readOnly ? ERROR_ACCESS_DENIED : answers.error);
+    calls += "move ";
+    const bool readOnly = refusals < 0 && (GetFileAttributesW(to) & FILE_ATTRIBUTE_READONLY);
+    if (!readOnly && refusals-- <= 0) return realMove(from, to, flags);
+    SetLastError(readOnly ? ERROR_ACCESS_DENIED : refusal);
     return FALSE;
 }
 BOOL WINAPI FlushSeen(HANDLE file) {
-    answers.calls += "flush ";
-    return flushes->original<decltype(&FlushFileBuffers)>()(file);
+    calls += "flush ";
+    return realFlush(file);
 }
-
 TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
-    test::StandIn move("kernel32.dll", "MoveFileExW", reinterpret_cast<const void*>(MoveAsWindows));
-    test::StandIn flush("kernel32.dll", "FlushFileBuffers", reinterpret_cast<const void*>(FlushSeen));
+    test::StandIn move("MoveFileExW", &MoveAsWindows, realMove);
+    test::StandIn flush("FlushFileBuffers", &FlushSeen, realFlush);
     if (!move.active() || !flush.active()) GTEST_SKIP() << "the calls are not in this program's import table";
-    moves = &move;
-    flushes = &flush;
-    const test::Block earlier("earlier"), fresh("fresh bytes");
-    const struct {
-        int refusals;
-        DWORD error;
-        WriteOutcome expected;
-    } cases[] = {{-1, 0, WriteOutcome::Written},
-                 {3, ERROR_SHARING_VIOLATION, WriteOutcome::Written},
-                 {3, ERROR_ACCESS_DENIED, WriteOutcome::Written},  // denied, while it opens: held
-                 {1000, ERROR_SHARING_VIOLATION, WriteOutcome::Failed}};
-    for (const auto& one : cases) {
-        SCOPED_TRACE(testing::Message() << one.refusals << " refusals, error " << one.error);
+    const test::Block earlier("earlier"), fresh("fresh");
+    for (const auto& [count, error, written] : {std::tuple(-1, 0ul, true), {3, ERROR_SHARING_VIOLATION, true},
+                                                 {3, ERROR_ACCESS_DENIED, true}, {1000, ERROR_SHARING_VIOLATION, false}}) {
+        SCOPED_TRACE(testing::Message() << count << " refusals with " << error);
         ASSERT_TRUE(host_.WriteBlocksToFile(In("w.bin"), {earlier.get()}));
-        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), one.refusals < 0 ? FILE_ATTRIBUTE_READONLY : 0));
-        answers = {one.refusals, one.error, ""};
-        EXPECT_EQ(host_.WriteBytes(In("w.bin"), {fresh.get()}), one.expected);
-        EXPECT_EQ(answers.calls.substr(0, 11), "flush move ") << "flushed before it takes the place";
-        EXPECT_EQ(Content(In("w.bin")), one.expected == WriteOutcome::Written ? "fresh bytes" : "earlier");
-        EXPECT_TRUE(NoNewFilesIn(root_.path()));
+        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
+        std::tie(refusals, refusal, calls) = std::tuple(count, error, "");
+        EXPECT_EQ(host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}), written);
+        EXPECT_EQ(calls.substr(0, 11), "flush move ");
+        EXPECT_EQ(Content(In("w.bin")), written ? "fresh" : "earlier");
     }
 }
 
-// Elevated, an existing destination whose list lets others change it gets the program folder's
-// list; one protected already is left alone (SetNamedSecurityInfoW, counted, is not called).
-// Wine keeps of a list only Unix bits: others' rights are what it keeps of Everyone's entry.
-int listsSet = 0;
-test::StandIn* setLists;
-DWORD WINAPI CountedSetList(LPWSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION parts, PSID owner, PSID group,
-                            PACL list, PACL audit) {
-    ++listsSet;
-    return setLists->original<decltype(&SetNamedSecurityInfoW)>()(name, type, parts, owner, group, list, audit);
-}
+// Elevated, an existing destination that others may change gets the program folder's list; one
+// protected already keeps its own. Wine keeps of a list only Unix bits: Everyone's are others'.
 TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevated) {
-    test::StandIn set("advapi32.dll", "SetNamedSecurityInfoW", reinterpret_cast<const void*>(CountedSetList));
-    setLists = &set;
-    if (!host::RunsElevated() || !set.active()) GTEST_SKIP() << "not elevated, or the call is not imported";
-    ASSERT_TRUE(host_.MakeDirectory(In("open")));
+    if (!host::RunsElevated()) GTEST_SKIP() << "not elevated";
     PSECURITY_DESCRIPTOR open = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
     PACL list = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
+    ASSERT_TRUE(host_.MakeDirectory(In("open")) &&
+                ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
                 GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
-    ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list,
-                                    nullptr), 0u);
+    ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr), 0u);
     LocalFree(open);
     ASSERT_NE(test::GrantedToOthers(In("open")) & FILE_WRITE_DATA, 0u) << test::AccessList(In("open"));
     EXPECT_FALSE(host_.MakeProgramFolder(In("open")));
     EXPECT_EQ(test::GrantedToOthers(In("open")) & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u) << test::AccessList(In("open"));
     ASSERT_TRUE(host_.MakeProgramFolder(In("guarded")));
     const std::string guarded = test::AccessList(In("guarded"));
-    listsSet = 0;
     EXPECT_FALSE(host_.MakeProgramFolder(In("guarded")));
-    EXPECT_EQ(listsSet, 0);
     EXPECT_EQ(test::AccessList(In("guarded")), guarded);
 }
 

@@ -9,7 +9,6 @@
 
 #include "host/system/win32_host.h"
 #include "product/uninstaller/removal.h"
-#include "tests/host/stand_in.h"
 #include "tests/host/test_support.h"
 
 namespace {
@@ -175,53 +174,6 @@ TEST_F(Removal, FilesInUseOrReadOnly) {
     EXPECT_EQ(pending.find(test::Wide(held)), std::wstring::npos) << "never marked by its own name";
     EXPECT_EQ(report.kept[1].path, places.folder);
     EXPECT_FALSE(Exists(places.folder + "\\TarvelUP.exe")) << "a read-only copy of ours goes too";
-}
-
-// As Windows answers: a loaded library is refused as a denial (DeleteFileW), and the product
-// folder may be a junction (GetFileAttributesW), which Wine cannot make.
-std::wstring refused, redirected;
-test::StandIn *deletes, *attributes;
-BOOL WINAPI DeleteAsWindows(LPCWSTR path) {
-    if (lstrcmpiW(path, refused.c_str()) != 0) return deletes->original<decltype(&DeleteFileW)>()(path);
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-}
-DWORD WINAPI AttributesAsWindows(LPCWSTR path) {
-    const DWORD marks = attributes->original<decltype(&GetFileAttributesW)>()(path);
-    return marks | (lstrcmpiW(path, redirected.c_str()) == 0 ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
-}
-
-// The loaded library is in use, no matter of rights: moved aside to a new file's name, which is
-// marked for the restart, then its folder; its own name is free for a reinstall at once.
-TEST_F(Removal, ALoadedLibraryIsMovedAsideAndMarkedForTheRestart) {
-    Installed();
-    test::StandIn stand("kernel32.dll", "DeleteFileW", reinterpret_cast<const void*>(DeleteAsWindows));
-    if (!stand.active()) GTEST_SKIP() << "DeleteFileW is not in this program's import table";
-    deletes = &stand;
-    const std::string held = places.folder + "\\Function.dll";
-    refused = test::Wide(held);
-    const std::wstring before = PendingAtRestart();
-    const uninstall::Report report = uninstall::RemoveInstallation(places, false);
-    const std::wstring pending = PendingAtRestart();
-    RestorePendingAtRestart(before);
-    EXPECT_EQ(KeptOf(report), (std::vector<std::pair<std::string, Kept>>{{held, Kept::InUseUntilRestart},
-                                                                        {places.folder, Kept::InUseUntilRestart}}));
-    EXPECT_FALSE(Exists(held));
-    const std::size_t aside = pending.find(test::Wide(places.folder + "\\~lumora-"));
-    EXPECT_NE(aside, std::wstring::npos) << "marked under a new file's name";
-    EXPECT_EQ(pending.find(refused), std::wstring::npos);
-    EXPECT_GT(pending.rfind(test::Wide(places.folder) + L'\0'), aside) << "the folder after its file";
-}
-
-TEST_F(Removal, AProductFolderThatLeadsElsewhereIsNotFollowed) {
-    Installed();
-    test::StandIn stand("kernel32.dll", "GetFileAttributesW", reinterpret_cast<const void*>(AttributesAsWindows));
-    if (!stand.active()) GTEST_SKIP() << "GetFileAttributesW is not in this program's import table";
-    attributes = &stand;
-    redirected = test::Wide(places.folder);
-    const uninstall::Report report = uninstall::RemoveInstallation(places, false);
-    EXPECT_EQ(KeptOf(report), (std::vector<std::pair<std::string, Kept>>{{places.folder, Kept::NotOurs}}));
-    for (const char* name : kProductFiles) EXPECT_TRUE(Exists(places.folder + "\\" + name)) << name;
 }
 
 // What a setup ended midway left of its new files goes with the rest, and only that.
