@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "host/system/file_writes.h"
 #include "host/system/late_library.h"
 #include "host/system/owned.h"
 #include "host/system/system_text.h"
@@ -87,6 +88,8 @@ std::optional<Text> ExpandReferences(const std::wstring& text) {
     return std::nullopt;
 }
 
+}  // namespace
+
 // A path for the file calls. Paths of MAX_PATH characters or more are refused, as the system
 // refuses them to a program that has not opted into long paths (the wide calls under Wine
 // would take them): the empty text then, which every file call fails on.
@@ -103,7 +106,8 @@ std::wstring FolderPart(const std::wstring& path) {
 }
 
 // A new, empty file of the new-file form beside `target`, opened for writing and shared with
-// nobody; its path goes to `made`. CREATE_NEW: a leftover of the same name is never reused.
+// nobody (and open to be marked for deletion); its path goes to `made`. CREATE_NEW: a leftover
+// of the same name is never reused.
 OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std::wstring& made) {
     const std::wstring folder = FolderPart(target);
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -112,7 +116,8 @@ OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std
         for (std::size_t i = kNewFileHexDigits; i-- > 0; number >>= 4) digits[i] = L"0123456789abcdef"[number & 15];
         made = folder + WideFromText(Text(kNewFilePrefix)) + digits + WideFromText(Text(kNewFileEnding));
         if (made.size() >= MAX_PATH) break;
-        OwnedHandle file(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OwnedHandle file(
+            CreateFileW(made.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.valid() || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     made.clear();
@@ -157,8 +162,6 @@ WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
     // In use, rather than forbidden, is no matter of rights.
     return Refused(WriteOpenError(target));
 }
-
-}  // namespace
 
 const char* ProgramFolderAccessList() {
     // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
