@@ -19,7 +19,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
     // A second start shows nothing of its own: the wizard already up comes to the front.
-    if (!host::ClaimSoleInstance("Local\\Lumora.Setup.Wizard")) return 0;
+    if (!host::ClaimSoleInstance(L"Lumora.Setup.Wizard")) return 0;
     return host::Barrier(0, [] {
         host::EnterProgramFolder();
 

@@ -16,7 +16,9 @@ endforeach()
 # The same commit gives the same bytes in any folder at any time: no build folder or source
 # path in a binary (__FILE__), no __DATE__ or __TIME__, and a link time stamp of zero in the
 # header and a library's export table. Every image may be loaded anywhere (its relocations
-# are kept) and runs with no-execute data.
+# are kept), runs with no-execute data and declares that it registers no SEH handler (the
+# i686 compilers unwind C++ exceptions by DWARF tables; the runtime's crash handler is a
+# top-level filter, not a frame).
 function(lumora_settings target)
     target_compile_options(${target} PRIVATE
         $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8 -fexec-charset=GBK -Wall -Wextra -Werror -Wdate-time>
@@ -31,7 +33,7 @@ function(lumora_settings target)
     get_target_property(kind ${target} TYPE)
     if(kind STREQUAL "EXECUTABLE" OR kind STREQUAL "SHARED_LIBRARY")
         target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-                            -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat
+                            -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-seh
                             $<$<CONFIG:Release>:-s -Wl,--gc-sections>)
     endif()
     if(LUMORA_SHIPPED_ONLY)

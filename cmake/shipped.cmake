@@ -9,6 +9,8 @@ ExternalProject_Add(shipped
                "-DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}"
                -DLUMORA_SHIPPED_ONLY=ON
                "-DLUMORA_DEPS_DIR=${LUMORA_DEPS_DIR}"
+               "-DLUMORA_PRODUCT_VERSION=${LUMORA_PRODUCT_VERSION}"
+               "-DLUMORA_PRODUCT_FROM=${LUMORA_PRODUCT_FROM}"
                "-DLUMORA_PRODUCT_DIR=${LUMORA_PRODUCT_DIR}"
                "-DLUMORA_SETUP_DIR=${LUMORA_SETUP_DIR}"
     BUILD_ALWAYS ON

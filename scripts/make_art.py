@@ -12,7 +12,8 @@ JPEG settings). It writes:
                               with an aurora over hills, "Lumora" at the foot
     wizard/images/logo.jpg    50 x 49 baseline JPEG, 6,588 bytes: white L on blue
     wizard/images/folder.ico  one 32 x 32 32-bit image: a yellow folder
-    app/setup.ico             one 64 x 64 32-bit image: the application icon
+    app/setup.ico             the application icon (the setup's and 卸载.exe's) at the
+                              sizes Explorer asks for, 16 to 256, each stored as PNG
 
 The two JPEGs are encoded at the best quality that stays under their byte
 count and then brought to it exactly with a comment (COM) segment placed
@@ -44,6 +45,7 @@ from art_tools import (  # noqa: E402
     pad_jpeg,
     encode_jpeg,
     ico_bytes,
+    png_ico_bytes,
 )
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -260,8 +262,40 @@ def draw_logo():
     return draw_mark(LOGO_SIZE, 8, 0, 5, (255, 255, 255, 255), False, False).convert("RGB")
 
 
-def draw_app_icon():
-    return draw_mark((64, 64), 8, 3, 13, (0, 0, 0, 0), True, True)
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+
+
+def draw_flat_mark(size):
+    """The brand mark as the icon shows it: the square's gradient from top to bottom drawn
+    exactly at the final size (a row of one colour stores in a few bytes as PNG), only the
+    edges supersampled. From 24 pixels
+    down there is no room for the spark, and 16 colours are enough."""
+    inset, radius, S = 3 * size / 64, 13 * size / 64, 4
+
+    def mask(draw):
+        m = Image.new("L", (size * S, size * S), 0)
+        draw(ImageDraw.Draw(m), size * S)
+        return m.resize((size, size), Image.BOX)
+
+    def letter(d, W):
+        letter_l(d, (0.31 * W, 0.22 * W, 0.70 * W, 0.78 * W), 255)
+        if size > 24:
+            spark(d, 0.70 * W, 0.33 * W, 0.115 * W, 255)
+
+    square = mask(lambda d, W: d.rounded_rectangle(
+        (inset * S, inset * S, W - inset * S - 1, W - inset * S - 1), radius=radius * S, fill=255))
+    a, b = hex_rgb("#3f95ff"), hex_rgb("#163fae")
+    blue = Image.new("RGB", (size, size))
+    blue.putdata([mix(a, b, y / (size - 1)) for y in range(size) for x in range(size)])
+    rgb = Image.composite(Image.new("RGB", (size, size), (255, 255, 255)), blue, mask(letter))
+    icon = Image.merge("RGBA", (*rgb.split(), square))
+    if size <= 24:
+        icon = icon.quantize(colors=16, method=Image.FASTOCTREE).convert("RGBA")
+    return icon
+
+
+def draw_app_icons():
+    return [draw_flat_mark(size) for size in ICON_SIZES]
 
 
 # ---------------------------------------------------------------- folder
@@ -326,8 +360,8 @@ def main():
     folder = ico_bytes(draw_folder())
     assert len(folder) == 4286
     write("wizard/images/folder.ico", folder)
-    icon = ico_bytes(draw_app_icon())
-    assert len(icon) == 16958
+    icon = png_ico_bytes(draw_app_icons())
+    assert len(icon) == 8164, len(icon)
     write("app/setup.ico", icon)
     return 0
 

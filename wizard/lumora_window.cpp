@@ -137,7 +137,7 @@ const std::array<ControlDescription, 38> kControls{{
      .text = "建议你在继续之前关闭所有其它应用程序。", .background = kWhite},
     {.name = "标签_版本", .id = 标签_版本, .kind = ControlKind::Label, .parentId = 图片框_主页,
      .left = 185, .top = 59, .width = 312, .height = 24, .flags = kFlagVisible,
-     .text = "安装向导将在你的电脑上安装 Lumorav3.49 版本。", .background = kWhite},
+     .text = "安装向导将在你的电脑上安装 Lumorav" LUMORA_VERSION " 版本。", .background = kWhite},
     {.name = "标签1", .id = 标签1, .kind = ControlKind::Label, .parentId = 图片框_主页, .left = 185,
      .top = 6, .width = 296, .height = 40, .flags = kFlagVisible, .text = "欢迎使用 Lumora 安装向导",
      .background = kWhite, .font = kBold16},

@@ -91,8 +91,9 @@ struct ShortcutLink {
 class HeldProcess {
 public:
     virtual ~HeldProcess() = default;
-    // Ends the process and waits (a few seconds at most) until it is gone, so that its files
-    // are free; false when it could not be ended or had ended already.
+    // Asks the process to close as sign-out asks, waits a few seconds for it, ends it if it
+    // still runs, and waits until it is gone, so that its files are free; false when it could
+    // not be ended or had ended already.
     virtual bool End() = 0;
 };
 
@@ -175,7 +176,9 @@ public:
     virtual bool MakeDirectory(const Text& path) = 0;
     // The same, with the protection of the folder for programs instead of its parent's: the
     // system and administrators may change it, users only read and run what it holds, and what
-    // is written into it inherits that.
+    // is written into it inherits that. An existing folder gives false; run elevated, it gets
+    // that protection too when anyone else could change it (or owns it), before anything is
+    // written into it.
     virtual bool MakeProgramFolder(const Text& path) = 0;
     virtual bool RemoveFile(const Text& path) = 0;
     // Whether a file (not a folder) of that path is there.

@@ -6,6 +6,12 @@
 
 namespace host {
 
+std::wstring NewFileName(unsigned number) {
+    std::wstring digits(kNewFileHexDigits, L'0');
+    for (std::size_t i = kNewFileHexDigits; i-- > 0; number >>= 4) digits[i] = L"0123456789abcdef"[number & 15];
+    return WideFromText(Text(kNewFilePrefix)) + digits + WideFromText(Text(kNewFileEnding));
+}
+
 bool IsNewFileName(std::string_view name) {
     if (name.size() != kNewFilePrefix.size() + kNewFileHexDigits + kNewFileEnding.size()) return false;
     for (const char c : name.substr(kNewFilePrefix.size(), kNewFileHexDigits)) {

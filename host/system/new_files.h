@@ -14,6 +14,9 @@ inline constexpr std::string_view kNewFilePrefix = "~lumora-";
 inline constexpr std::string_view kNewFileEnding = ".new";
 inline constexpr std::size_t kNewFileHexDigits = 8;
 
+// The name of that form for `number`, in UTF-16.
+std::wstring NewFileName(unsigned number);
+
 // Whether a file name has that form (letter case aside, as the system compares names).
 bool IsNewFileName(std::string_view name);
 

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <sddl.h>
+#include <aclapi.h>
 
 #include <cwchar>
 
@@ -111,10 +112,7 @@ std::wstring FolderPart(const std::wstring& path) {
 OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std::wstring& made) {
     const std::wstring folder = FolderPart(target);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        unsigned number = (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u);
-        std::wstring digits(kNewFileHexDigits, L'0');
-        for (std::size_t i = kNewFileHexDigits; i-- > 0; number >>= 4) digits[i] = L"0123456789abcdef"[number & 15];
-        made = folder + WideFromText(Text(kNewFilePrefix)) + digits + WideFromText(Text(kNewFileEnding));
+        made = folder + NewFileName((GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u));
         if (made.size() >= MAX_PATH) break;
         OwnedHandle file(
             CreateFileW(made.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -141,27 +139,138 @@ WriteOutcome Refused(DWORD error) {
     return error == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
 }
 
+// A file that another program holds for a moment (a virus scanner, the search indexer, a
+// folder-sync program) refuses its replacement for that moment: it is tried again for about
+// two seconds, a pause between tries.
+constexpr DWORD kHeldRetryMs = 2000;
+constexpr DWORD kHeldPauseMs = 100;
+
+// Whether the replacement was refused because another program holds `target`: shared away
+// from us, or denied while we may open it for writing.
+bool Held(DWORD error, const std::wstring& target) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+    if (error != ERROR_ACCESS_DENIED) return false;
+    const DWORD opened = WriteOpenError(target);
+    return opened == ERROR_SUCCESS || opened == ERROR_SHARING_VIOLATION || opened == ERROR_LOCK_VIOLATION;
+}
+
 // Puts the whole, flushed new file in the place of `target` in one step, or leaves both as they
 // were and removes the new file.
 WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
     constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
-    DWORD error = GetLastError();
-    // The setup owns the names it writes: a read-only mark on the earlier file is all that
-    // stands in the way of its replacement (hidden or system marks do not stop a move).
-    const DWORD marks = GetFileAttributesW(target.c_str());
-    if (error == ERROR_ACCESS_DENIED && marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY) &&
-        (marks & FILE_ATTRIBUTE_READONLY) &&
-        SetFileAttributesW(target.c_str(), marks & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+    DWORD error = ERROR_SUCCESS;
+    for (const DWORD start = GetTickCount();; Sleep(kHeldPauseMs)) {
         if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
         error = GetLastError();
-        SetFileAttributesW(target.c_str(), marks);
+        // The setup owns the names it writes: a read-only mark on the earlier file is all that
+        // stands in the way of its replacement (hidden or system marks do not stop a move).
+        const DWORD marks = GetFileAttributesW(target.c_str());
+        if (error == ERROR_ACCESS_DENIED && marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY) &&
+            (marks & FILE_ATTRIBUTE_READONLY) &&
+            SetFileAttributesW(target.c_str(), marks & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+            if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
+            error = GetLastError();
+            SetFileAttributesW(target.c_str(), marks);
+        }
+        if (!Held(error, target) || GetTickCount() - start >= kHeldRetryMs) break;
     }
     DeleteFileW(made.c_str());
     if (error != ERROR_ACCESS_DENIED) return WriteOutcome::Failed;
     // In use, rather than forbidden, is no matter of rights.
     return Refused(WriteOpenError(target));
 }
+
+namespace {
+
+// Whether a folder's owner or an entry of its list is someone we trust with programs that
+// administrators run: the system, the administrators, TrustedInstaller, the creator-owner
+// placeholder (what we write is our own), and the user who runs this setup.
+bool Trusted(PSID sid, PSID ownUser) {
+    for (const WELL_KNOWN_SID_TYPE kind : {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid}) {
+        if (IsWellKnownSid(sid, kind)) return true;
+    }
+    LocalMemory<PSID> installer;
+    if (ConvertStringSidToSidA("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", installer.put()) &&
+        EqualSid(sid, installer.get())) {
+        return true;
+    }
+    return ownUser != nullptr && EqualSid(sid, ownUser);
+}
+
+// Whether anyone else may write, delete or change rights in `folder` (or owns it), as its
+// owner and list say; true also when they cannot be read.
+bool OthersMayChange(const std::wstring& folder, PSID ownUser, bool& ownerTrusted) {
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+    PSID owner = nullptr;
+    PACL list = nullptr;
+    ownerTrusted = false;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &list, nullptr, descriptor.put()) != ERROR_SUCCESS) {
+        return true;
+    }
+    ownerTrusted = owner != nullptr && Trusted(owner, ownUser);
+    if (!ownerTrusted || list == nullptr) return true;  // no list at all lets everyone do everything
+    constexpr ACCESS_MASK kChange = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                                    FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    for (DWORD i = 0; i < list->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        if (!GetAce(list, i, reinterpret_cast<void**>(&entry)) || entry->Header.AceType == ACCESS_DENIED_ACE_TYPE) continue;
+        // Inherit-only entries count too: they pass to the files we write.
+        if ((entry->Mask & kChange) == 0) continue;
+        if (entry->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || !Trusted(&entry->SidStart, ownUser)) return true;
+    }
+    return false;
+}
+
+// The user this process runs as, as the system names it (a TOKEN_USER).
+std::vector<BYTE> OwnUser() {
+    std::vector<BYTE> user;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return user;
+    const OwnedHandle token(opened);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    user.resize(size);
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) user.clear();
+    return user;
+}
+
+// An existing folder that we are to write programs into while elevated: when anyone else may
+// change it, the administrators take it and it gets the program folder's protected list, which
+// what is written into it then inherits. A folder that leads elsewhere (a junction) is left
+// alone: its list is another folder's.
+void ProtectExistingProgramFolder(const std::wstring& folder, PACL protectedList) {
+    const DWORD marks = GetFileAttributesW(folder.c_str());
+    if (marks == INVALID_FILE_ATTRIBUTES || !(marks & FILE_ATTRIBUTE_DIRECTORY) || (marks & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return;
+    }
+    std::vector<BYTE> own = OwnUser();
+    const PSID ownUser = own.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(own.data())->User.Sid;
+    bool ownerTrusted = false;
+    if (!OthersMayChange(folder, ownUser, ownerTrusted)) return;
+    std::wstring name = folder;  // the security calls take a writable name
+    if (!ownerTrusted) {
+        // Taking a folder that someone else owns needs the right to take ownership.
+        HANDLE token = nullptr;
+        TOKEN_PRIVILEGES take{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+            if (LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &take.Privileges[0].Luid)) {
+                AdjustTokenPrivileges(token, FALSE, &take, 0, nullptr, nullptr);
+            }
+            CloseHandle(token);
+        }
+        BYTE administrators[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof administrators;
+        if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
+            SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, administrators, nullptr,
+                                  nullptr, nullptr);
+        }
+    }
+    SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                          nullptr, nullptr, protectedList, nullptr);
+}
+
+}  // namespace
 
 const char* ProgramFolderAccessList() {
     // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
@@ -295,7 +404,17 @@ bool Win32Host::MakeProgramFolder(const Text& path) {
     }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
     const std::wstring wide = FilePath(path);
-    return !wide.empty() && CreateDirectoryW(wide.c_str(), &attributes) != FALSE;
+    if (wide.empty()) return false;
+    if (CreateDirectoryW(wide.c_str(), &attributes)) return true;
+    // Elevated, we are about to write programs that administrators run into a folder that was
+    // there before us, which a user may have made to change them later.
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    if (GetLastError() == ERROR_ALREADY_EXISTS && RunsElevated() &&
+        GetSecurityDescriptorDacl(descriptor.get(), &present, &list, &defaulted) && present) {
+        ProtectExistingProgramFolder(wide, list);
+    }
+    return false;
 }
 
 bool Win32Host::RemoveFile(const Text& path) {

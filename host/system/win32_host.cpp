@@ -12,6 +12,7 @@
 #include "host/system/late_library.h"
 #include "host/system/message_step.h"
 #include "host/system/owned.h"
+#include "host/system/process_close.h"
 #include "host/system/system_text.h"
 
 namespace host {
@@ -108,6 +109,16 @@ bool EnsureComponentServices() {
         started = initialize && SUCCEEDED(initialize(nullptr));
     }
     return started;
+}
+
+bool RunsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool got = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
+    CloseHandle(token);
+    return got && elevation.TokenIsElevated != 0;
 }
 
 MessageBoxResult Win32Host::ShowMessageBox(const Text& text, int flags,
@@ -221,16 +232,13 @@ bool Win32Host::EndProcess(std::uint32_t processId) {
 
 namespace {
 
+constexpr unsigned long kCloseWaitMs = 5000;
+
 class Win32HeldProcess final : public HeldProcess {
 public:
     explicit Win32HeldProcess(HANDLE process) : process_(process) {}
-    bool End() override {
-        if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return false;  // gone already
-        if (!TerminateProcess(process_.get(), 0)) return false;
-        // Until its files are free, for the install that follows.
-        WaitForSingleObject(process_.get(), 5000);
-        return true;
-    }
+    // Asked to close first, so that it can keep the user's work; ended after five seconds.
+    bool End() override { return CloseThenEnd(process_.get(), kCloseWaitMs); }
 
 private:
     OwnedHandle process_;
@@ -240,7 +248,9 @@ private:
 
 std::unique_ptr<HeldProcess> Win32Host::HoldProcess(std::uint32_t processId) {
     if (processId == 0) return nullptr;
-    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    // Its number is read back from the handle to find its windows.
+    const HANDLE process =
+        OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (process == nullptr) return nullptr;
     return std::make_unique<Win32HeldProcess>(process);
 }

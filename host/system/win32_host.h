@@ -58,6 +58,9 @@ private:
     std::vector<std::pair<Text, Text>> startEnvironment_;
 };
 
+// Whether this process runs elevated (with the administrators' full rights).
+bool RunsElevated();
+
 // The access list, in the system's text form, that MakeProgramFolder gives a folder it makes.
 const char* ProgramFolderAccessList();
 

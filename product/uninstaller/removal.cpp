@@ -90,15 +90,21 @@ public:
             const DWORD probed = host::WriteOpenError(wide);
             if (probed == ERROR_SUCCESS || Reason(probed) == Kept::InUse) why = Kept::InUse;
         }
-        // As installers do: what is in use goes when the machine next starts.
-        if (why == Kept::InUse && MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-            why = Kept::InUseUntilRestart;
-        }
+        // What is in use goes when the machine next starts; never by its own name, which a
+        // setup run before the restart writes again: moved aside to a new file's name first.
+        if (why == Kept::InUse && MarkAsideForRestart(wide)) why = Kept::InUseUntilRestart;
         report_.kept.push_back({path, why});
     }
-    // The new files of a setup that was ended while it wrote into `folder`.
+    // The new files of a setup that was ended while it wrote into `folder`; not those that this
+    // run has moved aside.
     void NewFileLeftovers(const std::string& folder) {
-        host::ForEachNewFile(folder, [&](const std::string& name) { File(folder + "\\" + name); });
+        host::ForEachNewFile(folder, [&](const std::string& name) {
+            const std::wstring path = WideFromText(folder + "\\" + name);
+            for (const std::wstring& aside : markedAside_) {
+                if (lstrcmpiW(aside.c_str(), path.c_str()) == 0) return;
+            }
+            File(folder + "\\" + name);
+        });
     }
     // A link of the setup's: removed only when it leads to `target`.
     void Link(const std::string& path, const std::string& target) {
@@ -119,19 +125,35 @@ public:
         File(path);
     }
     // A folder the setup made: removed only when nothing is left in it.
+    // One that still holds files moved aside for the restart goes after them then.
     void Folder(const std::string& path) {
         if (!Exists(path)) return;
-        if (RemoveDirectoryW(WideFromText(path).c_str())) {
+        const std::wstring wide = WideFromText(path);
+        if (RemoveDirectoryW(wide.c_str())) {
             ++report_.removed;
             return;
         }
-        report_.kept.push_back({path, Reason(GetLastError())});
+        Kept why = Reason(GetLastError());
+        const std::size_t aside = MarkedAsideIn(wide);
+        if (why == Kept::HoldsOtherFiles && aside > 0 && MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) &&
+            EntriesIn(wide) == aside) {
+            why = Kept::InUseUntilRestart;
+        }
+        report_.kept.push_back({path, why});
     }
 
     Report Run() {
         const std::string& folder = places_.folder;
-        for (const char* name : kProductFiles) File(folder + "\\" + name, name == kProductFiles[0]);
-        NewFileLeftovers(folder);
+        // A product folder that leads elsewhere (a junction, a symbolic link) is not followed:
+        // whoever made it could steer our deletions into any folder.
+        const DWORD marks = GetFileAttributesW(WideFromText(folder).c_str());
+        const bool redirected = marks != INVALID_FILE_ATTRIBUTES && (marks & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (redirected) {
+            report_.kept.push_back({folder, Kept::NotOurs});
+        } else {
+            for (const char* name : kProductFiles) File(folder + "\\" + name, name == kProductFiles[0]);
+            NewFileLeftovers(folder);
+        }
 
         const std::string program = folder + "\\Lumora.exe";
         const std::string menu = places_.programsMenu + "\\Lumora";
@@ -147,14 +169,49 @@ public:
         Link(places_.desktop + "\\Lumora.lnk", program);
         NewFileLeftovers(places_.desktop);
 
-        Folder(folder);
+        if (!redirected) Folder(folder);
         return report_;
     }
 
 private:
+    // Renames the file in its folder to a new file's name, which the leftover sweeps know, and
+    // marks that name for removal at the next restart.
+    bool MarkAsideForRestart(const std::wstring& path) {
+        const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+        for (unsigned attempt = 1; attempt <= 16; ++attempt) {
+            const std::wstring aside =
+                folder + host::NewFileName((GetCurrentProcessId() << 16) ^ GetTickCount() ^ (attempt * 0x9E3779B9u));
+            if (MoveFileExW(path.c_str(), aside.c_str(), 0)) {
+                markedAside_.push_back(aside);
+                return MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return false;
+        }
+        return false;
+    }
+    std::size_t MarkedAsideIn(const std::wstring& folder) const {
+        std::size_t count = 0;
+        for (const std::wstring& aside : markedAside_) {
+            count += lstrcmpiW(aside.substr(0, aside.find_last_of(L'\\')).c_str(), folder.c_str()) == 0;
+        }
+        return count;
+    }
+    static std::size_t EntriesIn(const std::wstring& folder) {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return 0;
+        std::size_t count = 0;
+        do {
+            count += std::wcscmp(found.cFileName, L".") != 0 && std::wcscmp(found.cFileName, L"..") != 0;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return count;
+    }
+
     const Places& places_;
     bool productRunning_;
     Report report_;
+    std::vector<std::wstring> markedAside_;  // files moved aside for the restart
 };
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "host/system/dll_search.h"
+#include "host/system/process_close.h"
 #include "host/system/system_text.h"
 #include "host/system/text.h"
 #include "product/uninstaller/hand_over.h"
@@ -106,9 +107,8 @@ OwnedHandle RunningProduct(const std::string& folder) {
     return {};
 }
 
-void EndProcess(HANDLE process) {
-    if (TerminateProcess(process, 0)) WaitForSingleObject(process, 5000);  // until its files are free
-}
+// Asked to close, as the setup asks, so that it can keep the user's work; ended after 5 s.
+void EndProcess(HANDLE process) { host::CloseThenEnd(process, 5000); }
 
 // Copies this program into the hand-over folder and starts the copy there, with that folder as
 // its current folder. The folder is held open without delete sharing, and then the copy without

@@ -3,6 +3,8 @@
 // description so that a slip in either shows up. Rows are in description order.
 #include <cstdint>
 
+#include "lumora_version.h"
+
 namespace expected {
 
 constexpr std::uint32_t kWindowId = 0x52010001u;
@@ -59,7 +61,7 @@ inline constexpr Control kControls[38] = {
     {"标签4", 0x16010028u, kPanel, -1, 185, 111, 312, 24, V, 0, "单击“下一步”继续，或单击“取消”退出安装。"},
     {"标签3", 0x16010029u, kPanel, -1, 185, 85, 312, 24, V, 0, "建议你在继续之前关闭所有其它应用程序。"},
     {"标签_版本", 0x1601002au, kPanel, -1, 185, 59, 312, 24, V, 0,
-     "安装向导将在你的电脑上安装 Lumorav3.49 版本。"},
+     "安装向导将在你的电脑上安装 Lumorav" LUMORA_VERSION " 版本。"},
     {"标签1", 0x1601002bu, kPanel, -1, 185, 6, 296, 40, V, 0, "欢迎使用 Lumora 安装向导"},
     {"单选框_不接受", 0x16010020u, kPages, 0, 40, 207, 112, 18, V | T, 0, "我不接受协议(D)"},
     {"标签7", 0x1601001eu, kPages, 0, 40, 9, 432, 18, V, 0,

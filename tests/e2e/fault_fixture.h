@@ -40,9 +40,10 @@ protected:
     }
 
     // The install as pressed, to its end: the finish page left by Finish, or the error box
-    // answered. What was said and the exit code are kept for the row.
-    void InstallToTheEnd() {
-        remote::Click(C(k下一步));
+    // answered. What was said and the exit code are kept for the row. `pressed`: the install
+    // has been started already.
+    void InstallToTheEnd(bool pressed = false) {
+        if (!pressed) remote::Click(C(k下一步));
         HWND box = nullptr;
         ASSERT_TRUE(Eventually(
             [&] {

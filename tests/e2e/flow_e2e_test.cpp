@@ -202,12 +202,13 @@ TEST_F(SetupFlow, CloseAnsweredNoThenYes) {
 // The carried product, copied under `name` and started from there.
 class RunningProduct : public SetupFlow {
 protected:
-    void StartProduct(const std::string& name) {
+    // `program`: another stand-in for the product.
+    void StartProduct(const std::string& name, const std::string& program = {}) {
         const std::string from = remote::WindowsPath(LUMORA_PRODUCT_DIR) + "\\";
         // A folder of its own: on a case-blind disk a copy onto "Lumora.exe" keeps that name.
-        const std::string to = "C:\\lumora-running-" + std::to_string(GetTickCount()) + "\\";
+        to = "C:\\lumora-running-" + std::to_string(GetTickCount()) + "\\";
         CreateDirectoryA(to.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((from + "Lumora.exe").c_str(), (to + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(program.empty() ? (from + "Lumora.exe").c_str() : program.c_str(), (to + name).c_str(), FALSE));
         ASSERT_TRUE(CopyFileA((from + "Function.dll").c_str(), (to + "Function.dll").c_str(), FALSE));
         product = remote::Start(to + name);
         ASSERT_NE(product.handle, nullptr);
@@ -220,7 +221,23 @@ protected:
         EXPECT_EQ(remote::FindTopWindow(setup.id, kTitle, 0), nullptr) << "the question stands alone";
         return box;
     }
+    std::string to;  // the product's folder
 };
+
+// On Yes the product is asked to close, as sign-out asks: one that keeps its work has kept it
+// and gone; one that ignores the request is ended all the same, and the wizard comes.
+TEST_F(RunningProduct, YesAsksItToCloseFirst) {
+    for (const char* ignores : {static_cast<const char*>(nullptr), "1"}) {
+        SetEnvironmentVariableA("LUMORA_IGNORE_CLOSE", ignores);  // the stand-in inherits it
+        StartProduct("Lumora.exe", remote::WindowsPath(LUMORA_CLOSING_PRODUCT));
+        ASSERT_NE(remote::FindTopWindow(product.id, "Lumora", 10000), nullptr);
+        ASSERT_TRUE(remote::PressBoxButton(StartSetupToTheQuestion(), IDYES));
+        EXPECT_EQ(WaitForSingleObject(product.handle, 15000), WAIT_OBJECT_0) << ignores;
+        EXPECT_EQ(GetFileAttributesA((to + "saved").c_str()) == INVALID_FILE_ATTRIBUTES, ignores != nullptr);
+        EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 30000), nullptr) << "then the wizard";
+        TearDown();
+    }
+}
 
 TEST_F(RunningProduct, YesEndsIt) {
     StartProduct("Lumora.exe");
@@ -276,10 +293,9 @@ TEST_F(RunningProduct, YesAfterTheProductEndedEndsNoOtherProgram) {
     ASSERT_TRUE(remote::PressBoxButton(box, IDYES));
     window = remote::FindTopWindow(setup.id, kTitle, 30000);
     ASSERT_NE(window, nullptr) << "then the wizard";
-    if (other.handle) {
-        EXPECT_EQ(WaitForSingleObject(other.handle, 1000), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other program survives";
-        remote::Kill(other);
-    }
+    if (!other.handle) GTEST_SKIP() << "the system never gave the product's number to another program";
+    EXPECT_EQ(WaitForSingleObject(other.handle, 1000), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other program survives";
+    remote::Kill(other);
 }
 
 TEST_F(RunningProduct, NoKeepsIt) {

@@ -125,4 +125,18 @@ TEST_F(SecondStart, BringsTheFirstOnesQuestionToTheFront) {
     EXPECT_EQ(WizardsOnScreen(), 1);
 }
 
+// A program of the user's took the setup's name first and answers to it as the first copy
+// would: it is no copy of the setup, so the setup goes on and shows its wizard.
+TEST_F(SecondStart, ANameTakenByAnotherProgramStopsNothing) {
+    const HANDLE taken = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
+                                            L"Local\\Lumora.Setup.Wizard");
+    auto* holder = static_cast<LONG*>(MapViewOfFile(taken, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    ASSERT_TRUE(holder && GetLastError() != ERROR_ALREADY_EXISTS);
+    *holder = static_cast<LONG>(GetCurrentProcessId());  // with a window of its own on screen
+    first = remote::Start(remote::WindowsPath(LUMORA_SETUP_EXE));
+    EXPECT_NE(remote::FindTopWindow(first.id, kTitle, 30000), nullptr) << "the wizard";
+    UnmapViewOfFile(holder);
+    CloseHandle(taken);
+}
+
 }  // namespace

@@ -4,8 +4,10 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <sddl.h>
+#include <aclapi.h>
 
 #include <map>
+#include <tuple>
 
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "host/system/win32_host.h"
+#include "stand_in.h"
 #include "test_support.h"
 
 using host::Text;
@@ -255,6 +258,62 @@ TEST_F(FileOperations, StagedWriteTakesItsPlaceOnlyWhenTold) {
         EXPECT_TRUE(NoNewFilesIn(root_.path()));
         EXPECT_TRUE(NoNewFilesIn(In("dir")));
     }
+}
+
+// The replacement as Windows answers it: a read-only earlier file is refused until its mark is
+// cleared, a held one a few times or for good; the new file is flushed before it takes the place.
+int refusals;  // with `refusal`; -1: a read-only target alone is refused, access denied
+DWORD refusal;
+std::string calls;
+decltype(&MoveFileExW) realMove;
+decltype(&FlushFileBuffers) realFlush;
+BOOL WINAPI MoveAsWindows(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    calls += "move ";
+    const bool readOnly = refusals < 0 && (GetFileAttributesW(to) & FILE_ATTRIBUTE_READONLY);
+    if (!readOnly && refusals-- <= 0) return realMove(from, to, flags);
+    SetLastError(readOnly ? ERROR_ACCESS_DENIED : refusal);
+    return FALSE;
+}
+BOOL WINAPI FlushSeen(HANDLE file) {
+    calls += "flush ";
+    return realFlush(file);
+}
+TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
+    test::StandIn move("MoveFileExW", &MoveAsWindows, realMove);
+    test::StandIn flush("FlushFileBuffers", &FlushSeen, realFlush);
+    if (!move.active() || !flush.active()) GTEST_SKIP() << "the calls are not in this program's import table";
+    const test::Block earlier("earlier"), fresh("fresh");
+    for (const auto& [count, error, written] : {std::tuple(-1, 0ul, true), {3, ERROR_SHARING_VIOLATION, true},
+                                                 {3, ERROR_ACCESS_DENIED, true}, {1000, ERROR_SHARING_VIOLATION, false}}) {
+        SCOPED_TRACE(testing::Message() << count << " refusals with " << error);
+        ASSERT_TRUE(host_.WriteBlocksToFile(In("w.bin"), {earlier.get()}));
+        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
+        std::tie(refusals, refusal, calls) = std::tuple(count, error, "");
+        EXPECT_EQ(host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}), written);
+        EXPECT_EQ(calls.substr(0, 11), "flush move ");
+        EXPECT_EQ(Content(In("w.bin")), written ? "fresh" : "earlier");
+    }
+}
+
+// Elevated, an existing destination that others may change gets the program folder's list; one
+// protected already keeps its own. Wine keeps of a list only Unix bits: Everyone's are others'.
+TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevated) {
+    if (!host::RunsElevated()) GTEST_SKIP() << "not elevated";
+    PSECURITY_DESCRIPTOR open = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    ASSERT_TRUE(host_.MakeDirectory(In("open")) &&
+                ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr) &&
+                GetSecurityDescriptorDacl(open, &present, &list, &defaulted));
+    ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr), 0u);
+    LocalFree(open);
+    ASSERT_NE(test::GrantedToOthers(In("open")) & FILE_WRITE_DATA, 0u) << test::AccessList(In("open"));
+    EXPECT_FALSE(host_.MakeProgramFolder(In("open")));
+    EXPECT_EQ(test::GrantedToOthers(In("open")) & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u) << test::AccessList(In("open"));
+    ASSERT_TRUE(host_.MakeProgramFolder(In("guarded")));
+    const std::string guarded = test::AccessList(In("guarded"));
+    EXPECT_FALSE(host_.MakeProgramFolder(In("guarded")));
+    EXPECT_EQ(test::AccessList(In("guarded")), guarded);
 }
 
 // What writes cut short left is removed by its exact form, and nothing else.

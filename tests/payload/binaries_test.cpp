@@ -88,12 +88,13 @@ TEST(Binaries, AreStaticPe32I386GuiProgramsAndDllsImportingOnlyWindowsOwnDlls) {
 // What Windows expects of a current program, in the header of everything that ships: it may
 // be loaded at any address and carries the relocations for it (which stripping and dropping
 // unused sections must leave), its data never runs as code, and a program with a window asks
-// for no terminal-server shims. No link time: the same source gives the same bytes. The two
+// for no terminal-server shims, and it declares that it registers no SEH handler. No link
+// time: the same source gives the same bytes. The two
 // programs that show the system's boxes (the setup, the uninstaller) are sharp on a scaled
 // display, take the common controls of version 6 and run elevated.
 TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
     constexpr std::uint16_t kRelocationsStripped = 0x0001;
-    constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kTerminalServerAware = 0x8000;
+    constexpr std::uint16_t kDynamicBase = 0x0040, kNxCompat = 0x0100, kNoSeh = 0x0400, kTerminalServerAware = 0x8000;
     struct Shipped {
         std::string name;
         std::vector<unsigned char> bytes;
@@ -123,6 +124,7 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
         EXPECT_TRUE(image.relocations.inFile);
         EXPECT_FALSE(image.characteristics & kRelocationsStripped);
         EXPECT_TRUE(image.dllCharacteristics & kNxCompat);
+        EXPECT_TRUE(image.dllCharacteristics & kNoSeh);
         EXPECT_EQ((image.dllCharacteristics & kTerminalServerAware) != 0, file.program);
         EXPECT_EQ(image.timeDateStamp, 0u);
         EXPECT_EQ(image.exportTimeDateStamp, 0u);
@@ -133,6 +135,46 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
               "processorArchitecture=\"x86\" publicKeyToken=\"6595b64144ccf1df\"",
               "level=\"requireAdministrator\""}) {
             EXPECT_NE(image.manifest.find(declared), std::string::npos) << declared << " in\n" << image.manifest;
+        }
+    }
+}
+
+// The setup and 卸载.exe are known by name and picture: the product's icon at every size
+// Explorer asks for, each image one the system decodes at its size, and the version resource.
+TEST(Binaries, SetupAndUninstallerCarryTheIconAtEverySizeAndTheVersion) {
+    for (const auto& [path, description] : {std::pair{product_files::SetupPath(), "Lumora 安装程序"},
+                                            std::pair{product_files::PathOf("\\卸载.exe"), "Lumora 卸载程序"}}) {
+        HMODULE image = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        auto resource = [&](int id, int type, DWORD& size) {
+            HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
+            size = found ? SizeofResource(image, found) : 0;
+            return found ? static_cast<BYTE*>(LockResource(LoadResource(image, found))) : nullptr;
+        };
+        DWORD length = 0, bytes = 0;
+        std::vector<int> decoded;  // the group's sizes (a 6-byte head, then 14 bytes an image) that decode at their size
+        for (const BYTE *group = resource(1, 14, length), *at = group ? group + 6 : nullptr; group && at + 14 <= group + length; at += 14) {
+            const int size = at[0] ? at[0] : 256;
+            BYTE* one = resource(at[12] | at[13] << 8, 3, bytes);  // RT_GROUP_ICON above, RT_ICON here
+            HICON icon = one ? CreateIconFromResourceEx(one, bytes, TRUE, 0x00030000, size, size, 0) : nullptr;
+            ICONINFO info{};
+            BITMAP bitmap{};
+            if (icon && GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) && bitmap.bmWidth == size)
+                decoded.push_back(size);
+        }
+        FreeLibrary(image);
+        EXPECT_EQ(decoded, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256})) << description;
+
+        std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr) + 1);
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data())) << description;
+        const std::pair<const wchar_t*, const char*> values[] = {
+            {L"ProductName", "Lumora"}, {L"CompanyName", "澄光软件工作室"}, {L"FileDescription", description},
+            {L"ProductVersion", LUMORA_PRODUCT_VERSION}};
+        for (const auto& [key, expected] : values) {
+            wchar_t* value = nullptr;
+            UINT n = 0;
+            EXPECT_TRUE(VerQueryValueW(version.data(), (std::wstring(L"\\StringFileInfo\\080404b0\\") + key).c_str(),
+                                       reinterpret_cast<void**>(&value), &n) && value == product_files::Widen(expected))
+                << description << ": " << expected;
         }
     }
 }

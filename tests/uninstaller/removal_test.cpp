@@ -155,7 +155,8 @@ void RestorePendingAtRestart(const std::wstring& before) {
     RegCloseKey(key);
 }
 
-// A file in use is told apart from one we may not remove, and goes at the next restart.
+// A file in use is told apart from one we may not remove. Held without delete sharing it cannot
+// be moved aside, so it stays in use and nothing is marked by its name.
 TEST_F(Removal, FilesInUseOrReadOnly) {
     Installed();
     ASSERT_TRUE(SetFileAttributesA((places.folder + "\\TarvelUP.exe").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -169,8 +170,8 @@ TEST_F(Removal, FilesInUseOrReadOnly) {
     CloseHandle(holder);
     ASSERT_EQ(report.kept.size(), 2u);
     EXPECT_EQ(report.kept[0].path, held);
-    EXPECT_EQ(report.kept[0].why, Kept::InUseUntilRestart);
-    EXPECT_NE(pending.find(test::Wide(held)), std::wstring::npos) << "marked for the next restart";
+    EXPECT_EQ(report.kept[0].why, Kept::InUse);
+    EXPECT_EQ(pending.find(test::Wide(held)), std::wstring::npos) << "never marked by its own name";
     EXPECT_EQ(report.kept[1].path, places.folder);
     EXPECT_FALSE(Exists(places.folder + "\\TarvelUP.exe")) << "a read-only copy of ours goes too";
 }
