@@ -2,7 +2,6 @@
 // files are written step by step while the progress bar moves, and the window becomes the
 // finish page; when one of the five program files could not be written, a message ends the
 // setup instead.
-#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -125,12 +124,9 @@ struct Install {
     // after what an earlier run cut short left there: written side by side, placed in order.
     void CopyWebShortcuts(const Text& target) {
         c.host.RemoveNewFileLeftovers(target);
-        std::unique_ptr<host::StagedWrite> copies[2];
-        std::size_t count = 0;
+        std::vector<std::unique_ptr<host::StagedWrite>> copies;
         for (const payload::CatalogEntry& entry : c.catalog) {
-            if (entry.copiedWithShortcuts && count < std::size(copies)) {
-                copies[count++] = Stage(Under(target, entry.destinationPiece), entry.id);
-            }
+            if (entry.copiedWithShortcuts) copies.push_back(Stage(Under(target, entry.destinationPiece), entry.id));
         }
         for (const auto& copy : copies) {
             if (copy) copy->Place();
