@@ -181,9 +181,12 @@ double PeakPrivateKb(HANDLE process) {
     return static_cast<double>(counters.PeakPagefileUsage) / 1024.0;
 }
 
+// The control is looked up once: looking it up on every poll would load the Wine server that
+// the setup's tick counter and messages go through, and slow what is measured.
 bool Until(HWND window, std::uint32_t id, const char* text) {
+    const HWND control = remote::FindControl(window, id);
     for (int i = 0; i < 20000; ++i) {
-        if (remote::Text(remote::FindControl(window, id)) == text) return true;
+        if (remote::Text(control) == text) return true;
         Sleep(1);
     }
     return false;
