@@ -3,6 +3,7 @@
 // first needs them.
 #include <windows.h>
 
+#include "host/system/barrier.h"
 #include "host/system/dll_search.h"
 #include "host/window/message_loop.h"
 #include "host/system/program_folder.h"
@@ -19,7 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     host::RestrictDllSearchToSystem();
     // A second start shows nothing of its own: the wizard already up comes to the front.
     if (!host::ClaimSoleInstance(L"Lumora.Setup.Wizard")) return 0;
-    try {
+    return host::Barrier(0, [] {
         host::EnterProgramFolder();
 
         host::Win32Host host;  // takes the environment as the program started with it
@@ -33,7 +34,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         wizard::WizardContext context{wizard::Controls(window, wizard::kWizardWindowId), host, payload::kCatalog};
         wizard::EventRouter events(context, wizard::EventBindings());
         return host::RunWindow(window, events);
-    } catch (...) {
-        return 0;  // every way out ends with 0
-    }
+    });  // every way out ends with 0
 }

@@ -2,6 +2,10 @@
 // files are written step by step while the progress bar moves, and the window becomes the
 // finish page; when one of the five program files could not be written, a message ends the
 // setup instead.
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "wizard/control_writes.h"
 #include "wizard/handlers.h"
 #include "wizard/lumora_window.h"
@@ -79,6 +83,14 @@ struct Install {
     // How the five program files went: Written only when every one was, a denial of access
     // when any was denied.
     WriteOutcome programs = WriteOutcome::Written;
+    // The files of the next step, written and flushed while the bar moves for this one; each
+    // takes its place in its turn. Dropped unplaced (the install stopped, an option that no
+    // longer holds), they leave nothing behind.
+    struct Staged {
+        CatalogId id;
+        std::unique_ptr<host::StagedWrite> write;
+    };
+    std::vector<Staged> ahead;
 
     const payload::CatalogEntry* Entry(CatalogId id) const {
         for (const payload::CatalogEntry& entry : c.catalog) {
@@ -90,17 +102,34 @@ struct Install {
         const payload::CatalogEntry* entry = Entry(id);
         return JoinTexts(folder, entry ? entry->destinationPiece : "");
     }
-    WriteOutcome Write(const Text& path, CatalogId id) {
+    std::unique_ptr<host::StagedWrite> Stage(const Text& path, CatalogId id) {
         const payload::CatalogEntry* entry = Entry(id);
-        if (!entry) return WriteOutcome::Failed;
-        return c.host.WriteBytes(path, {payload::BlockBytes(entry->block)});
+        return entry ? c.host.StageBytes(path, payload::BlockBytes(entry->block)) : nullptr;
+    }
+    // A file of the destination, in its turn: the one written ahead, or written now.
+    WriteOutcome Write(CatalogId id) {
+        for (Staged& staged : ahead) {
+            if (staged.id == id && staged.write) return std::exchange(staged.write, nullptr)->Place();
+        }
+        const std::unique_ptr<host::StagedWrite> now = Stage(InFolder(id), id);
+        return now ? now->Place() : WriteOutcome::Failed;
+    }
+    void StageAhead(const FileStep* step) {
+        ahead.clear();
+        for (int i = 0; step && i < step->fileCount; ++i) {
+            ahead.push_back({step->files[i], Stage(InFolder(step->files[i]), step->files[i])});
+        }
     }
     // The internet shortcuts that also go to the Start menu and the desktop, into `target`,
-    // after what an earlier run cut short left there.
+    // after what an earlier run cut short left there: written side by side, placed in order.
     void CopyWebShortcuts(const Text& target) {
         c.host.RemoveNewFileLeftovers(target);
+        std::vector<std::unique_ptr<host::StagedWrite>> copies;
         for (const payload::CatalogEntry& entry : c.catalog) {
-            if (entry.copiedWithShortcuts) Write(Under(target, entry.destinationPiece), entry.id);
+            if (entry.copiedWithShortcuts) copies.push_back(Stage(Under(target, entry.destinationPiece), entry.id));
+        }
+        for (const auto& copy : copies) {
+            if (copy) copy->Place();
         }
     }
     void Link(const Text& linkPath, const Text& target) {
@@ -109,16 +138,18 @@ struct Install {
 };
 
 // `decides`: these files' outcomes decide the install's (the program files); the others'
-// failures pass.
-bool WriteFileSteps(Install& in, std::span<const FileStep> steps, bool decides) {
-    for (const FileStep& step : steps) {
+// failures pass. `next`: the step that follows the last of these, if any.
+bool WriteFileSteps(Install& in, std::span<const FileStep> steps, bool decides, const FileStep* next) {
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const FileStep& step = steps[k];
         in.c.controls.Write(标签_详情, Caption, step.shown ? JoinTexts(in.folder, step.shown) : in.InFolder(step.files[0]));
         for (int i = 0; i < step.fileCount; ++i) {
-            const WriteOutcome outcome = in.Write(in.InFolder(step.files[i]), step.files[i]);
+            const WriteOutcome outcome = in.Write(step.files[i]);
             if (decides && outcome != WriteOutcome::Written && in.programs != WriteOutcome::AccessDenied) {
                 in.programs = outcome;
             }
         }
+        in.StageAhead(k + 1 < steps.size() ? &steps[k + 1] : next);
         if (!StepProgress(in.c, 进度条1, step.steps)) return false;
     }
     return true;
@@ -135,11 +166,19 @@ bool MakeDestinationFolder(Install& in) {
     return true;
 }
 
-bool WriteProgramFiles(Install& in) { return WriteFileSteps(in, kProgramFiles, true); }
+bool WriteProgramFiles(Install& in) {
+    // The texts' first file is written ahead as the option stands now; it counts only when the
+    // option still holds in its turn.
+    const bool texts = in.c.controls.ReadBool(选择框_释放文本, ControlProperty::Checked);
+    return WriteFileSteps(in, kProgramFiles, true, texts ? &kTexts[0] : nullptr);
+}
 
 bool WriteTexts(Install& in) {
-    if (!in.c.controls.ReadBool(选择框_释放文本, ControlProperty::Checked)) return true;
-    return WriteFileSteps(in, kTexts, false);
+    if (!in.c.controls.ReadBool(选择框_释放文本, ControlProperty::Checked)) {
+        in.ahead.clear();
+        return true;
+    }
+    return WriteFileSteps(in, kTexts, false, nullptr);
 }
 
 bool MakeShortcuts(Install& in) {
@@ -187,7 +226,7 @@ bool StepProgress(WizardContext& c, std::uint32_t barId, int count) {
 }
 
 void RunInstall(WizardContext& c) {
-    Install in{c, c.controls.ReadText(编辑框_路径, ControlProperty::Text)};
+    Install in{c, c.controls.ReadText(编辑框_路径, ControlProperty::Text), WriteOutcome::Written, {}};
     for (const auto step : kInstallSteps) {
         if (!step(in)) return;
     }

@@ -97,6 +97,17 @@ public:
     virtual bool End() = 0;
 };
 
+// A whole-file write taken apart, so that its slow part (the bytes written to the new file and
+// flushed) runs while the caller goes on; the new file takes the target's place only at Place.
+class StagedWrite {
+public:
+    // Dropped before Place, the write leaves nothing behind; nor when the program ends first.
+    virtual ~StagedWrite() = default;
+    // Waits for the new file, then puts it in the place of the target: WriteBytes's outcome.
+    // Call it once.
+    virtual WriteOutcome Place() = 0;
+};
+
 class HostServices {
 public:
     virtual ~HostServices() = default;
@@ -185,6 +196,18 @@ public:
     // The same write, telling a denial of access (a folder or file the user may not change)
     // from every other failure (a file in use, a full disk, a bad path).
     virtual WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) = 0;
+    // The same write, started now and finished by the StagedWrite's Place. The bytes must stay
+    // where they lie until then. This form writes everything at Place.
+    virtual std::unique_ptr<StagedWrite> StageBytes(const Text& path, ByteRange bytes) {
+        struct AtPlace final : StagedWrite {
+            AtPlace(HostServices& h, const Text& p, ByteRange b) : host(h), path(p), bytes(b) {}
+            WriteOutcome Place() override { return host.WriteBytes(path, {bytes}); }
+            HostServices& host;
+            Text path;
+            ByteRange bytes;
+        };
+        return std::make_unique<AtPlace>(*this, path, bytes);
+    }
 
     // Environment. The variable's value as the program started with it; empty when not set.
     virtual Text ReadEnvironmentVariable(const Text& name) = 0;

@@ -7,6 +7,7 @@
 
 #include <cwchar>
 
+#include "host/system/file_writes.h"
 #include "host/system/late_library.h"
 #include "host/system/owned.h"
 #include "host/system/system_text.h"
@@ -88,6 +89,8 @@ std::optional<Text> ExpandReferences(const std::wstring& text) {
     return std::nullopt;
 }
 
+}  // namespace
+
 // A path for the file calls. Paths of MAX_PATH characters or more are refused, as the system
 // refuses them to a program that has not opted into long paths (the wide calls under Wine
 // would take them): the empty text then, which every file call fails on.
@@ -104,13 +107,15 @@ std::wstring FolderPart(const std::wstring& path) {
 }
 
 // A new, empty file of the new-file form beside `target`, opened for writing and shared with
-// nobody; its path goes to `made`. CREATE_NEW: a leftover of the same name is never reused.
+// nobody (and open to be marked for deletion); its path goes to `made`. CREATE_NEW: a leftover
+// of the same name is never reused.
 OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std::wstring& made) {
     const std::wstring folder = FolderPart(target);
     for (int attempt = 0; attempt < 16; ++attempt) {
         made = folder + NewFileName((GetCurrentProcessId() << 16) ^ GetTickCount() ^ (++counter * 0x9E3779B9u));
         if (made.size() >= MAX_PATH) break;
-        OwnedHandle file(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OwnedHandle file(
+            CreateFileW(made.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.valid() || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     made.clear();
@@ -174,6 +179,8 @@ WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
     // In use, rather than forbidden, is no matter of rights.
     return Refused(WriteOpenError(target));
 }
+
+namespace {
 
 // Whether a folder's owner or an entry of its list is someone we trust with programs that
 // administrators run: the system, the administrators, TrustedInstaller, the creator-owner

@@ -287,9 +287,13 @@ void Win32Host::Wait(int milliseconds) {
         // Unsigned difference: correct across the counter's wrap.
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed > span) return;
-        const DWORD remaining = span - elapsed + 1;
-        // Sleep until a message arrives or the time is up. A queued WM_QUIT counts as input that
-        // is always there, so then wake only for messages that arrive from now on.
+        // Sleep until a message arrives or the counter may have reached the span, and from there
+        // a millisecond at a time: the counter moves in steps (of about 16 ms, on Windows and
+        // here under Wine alike), and sleeping the whole span plus one from now would overshoot
+        // the step that ends the wait by as long as this wait started after the step before.
+        const DWORD remaining = span > elapsed ? span - elapsed : 1;
+        // A queued WM_QUIT counts as input that is always there, so then wake only for messages
+        // that arrive from now on.
         MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT,
                                     quitQueued ? 0 : MWMO_INPUTAVAILABLE);
     }

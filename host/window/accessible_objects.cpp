@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/system/barrier.h"
 #include "host/system/late_library.h"
 #include "host/window/window_internals.h"
 
@@ -272,7 +273,7 @@ bool WizardWindow::ToldControls(std::vector<HWND>& order) {
         LONG row;
     };
     std::vector<Told> told;
-    try {
+    const bool listed = Barrier(false, [&] {
         for (const ControlState& s : controls_) {
             if (!s.hwnd || IsContainer(s.kind) || !IsWindowVisible(s.hwnd) || IsCovered(s.hwnd)) continue;
             Told t{s.hwnd, {}, 0};
@@ -281,9 +282,9 @@ bool WizardWindow::ToldControls(std::vector<HWND>& order) {
             told.push_back(t);
         }
         order.reserve(told.size());
-    } catch (...) {
-        return false;  // no memory
-    }
+        return true;
+    });
+    if (!listed) return false;  // no memory
     // Reading order: rows from the top, each from the left. A control whose top lies in the
     // upper half of a row's first control reads in that row (a box beside its button). A few
     // dozen controls: sorted by insertion, by row and then from the left.
@@ -325,12 +326,10 @@ HWND WizardWindow::IntroducingLabel(HWND box) {
 LRESULT CALLBACK EditBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_GETOBJECT) {
-        try {
-            if (WizardWindow* window = WindowOf(hwnd)) {
-                if (const LRESULT object = window->OnGetObject(hwnd, wParam, lParam)) return object;
-            }
-        } catch (...) {
-            return 0;
+        WizardWindow* window = WindowOf(hwnd);
+        if (const LRESULT object = window ? Barrier<LRESULT>(0, [&] { return window->OnGetObject(hwnd, wParam, lParam); })
+                                          : 0) {
+            return object;
         }
     }
     return own ? CallWindowProcW(own, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);

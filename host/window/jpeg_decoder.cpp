@@ -8,4 +8,5 @@
 #define STBI_NO_LINEAR
 #define STBI_NO_SIMD
 #define STBI_NO_FAILURE_STRINGS
+#define STBI_NO_THREAD_LOCALS
 #include <stb_image.h>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "host/system/barrier.h"
 #include "host/system/system_text.h"
 #include "host/window/window_internals.h"
 
@@ -128,21 +129,19 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 // No exception may leave a window procedure.
 LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    try {
+    return Barrier<LRESULT>(0, [&] {
         if (msg == WM_NCCREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (self) return self->OnWindowMessage(hwnd, msg, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    });
 }
 
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    try {
+    return Barrier<LRESULT>(0, [&] {
         auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         HWND top = GetAncestor(hwnd, GA_ROOT);
         auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(top, GWLP_USERDATA)) : nullptr;
@@ -150,10 +149,8 @@ LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             if (const LRESULT object = self->OnGetObject(hwnd, wParam, lParam)) return object;
         }
         if (state && self) return self->OnControlMessage(*state, msg, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    });
 }
 
 }  // namespace host

@@ -227,6 +227,39 @@ TEST_F(FileOperations, WriteBlocksReplacesWholeOrLeavesTheEarlierFile) {
     EXPECT_TRUE(NoNewFilesIn(root_.path()));
 }
 
+// A staged write changes nothing until its Place, and dropped unplaced it leaves nothing.
+TEST_F(FileOperations, StagedWriteTakesItsPlaceOnlyWhenTold) {
+    using host::WriteOutcome;
+    const test::Block earlier("earlier"), fresh("fresh bytes");
+    ASSERT_TRUE(host_.MakeDirectory(In("dir")));
+    const struct {
+        const char* name;
+        bool placed;
+        WriteOutcome expected;
+        const char* content;  // the target's afterwards
+    } cases[] = {
+        {"earlier.bin", true, WriteOutcome::Written, "fresh bytes"},
+        {"earlier.bin", false, WriteOutcome::Written, "earlier"},
+        {"missing\\f.bin", true, WriteOutcome::Failed, "<missing>"},
+        {"dir", true, WriteOutcome::AccessDenied, "<missing>"},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(std::string(one.name) + (one.placed ? ", placed" : ", dropped"));
+        ASSERT_TRUE(host_.WriteBlocksToFile(In("earlier.bin"), {earlier.get()}));
+        {
+            const std::unique_ptr<host::StagedWrite> staged = host_.StageBytes(In(one.name), fresh.get());
+            Sleep(50);  // the new file written meanwhile
+            EXPECT_EQ(Content(In("earlier.bin")), "earlier");
+            if (one.placed) {
+                EXPECT_EQ(staged->Place(), one.expected);
+            }
+        }
+        EXPECT_EQ(Content(In(one.name)), one.content);
+        EXPECT_TRUE(NoNewFilesIn(root_.path()));
+        EXPECT_TRUE(NoNewFilesIn(In("dir")));
+    }
+}
+
 // The replacement as Windows answers it: a read-only earlier file is refused until its mark is
 // cleared, a held one a few times or for good; the new file is flushed before it takes the place.
 int refusals;  // with `refusal`; -1: a read-only target alone is refused, access denied

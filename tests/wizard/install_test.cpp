@@ -126,6 +126,31 @@ TEST_F(Install, EverythingInOrderWithBothOptions) {
     EXPECT_TRUE(scripted.endProgramCalls.empty());
 }
 
+// Each file is started while the bar moves for the one before it (the first, and the copies
+// outside the destination, in their turn); one whose option is gone by its turn is not written.
+TEST_F(Install, EachFileIsWrittenAheadAndPlacedInItsTurn) {
+    Ready();
+    RunInstall();
+    const std::vector<std::pair<std::string, int>> ahead = {
+        {D + "\\Lumora.exe", 0},       {D + "\\TarvelUP.exe", 0},           {D + "\\卸载.exe", 10},
+        {D + "\\Function.dll", 20},    {D + "\\Tarvel-Skin.dll", 30},       {D + "\\更新日志.log", 40},
+        {D + "\\常见问题解答.txt", 60}, {D + "\\Lumora官网.url", 70},        {D + "\\Lumora视频教程.url", 70},
+        {"C:\\Menu\\Lumora\\Lumora官网.url", 90}, {"C:\\Menu\\Lumora\\Lumora视频教程.url", 90},
+        {"C:\\Desk\\Lumora官网.url", 90},        {"C:\\Desk\\Lumora视频教程.url", 90},
+    };
+    EXPECT_EQ(scripted.staged, ahead);
+
+    Start();
+    Ready();
+    int waits = 0;
+    scripted.calls.clear();
+    scripted.whileWaiting = [&] {
+        if (++waits == 45) Controls().Write(k释放文本, host::ControlProperty::Checked, false);
+    };
+    Click(k下一步);
+    EXPECT_EQ(Operations(), Joined({kProgramWrites, kShortcutWrites})) << "the texts' first file written ahead, dropped";
+}
+
 TEST_F(Install, WithoutTextsAndWithoutShortcuts) {
     Ready(false, false);
     RunInstall();

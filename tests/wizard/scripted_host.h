@@ -3,6 +3,7 @@
 // handlers' in-process tests: message boxes and the folder dialog are answered without a
 // dialog, files and processes are only recorded, and ending the program is recorded rather
 // than done. The window itself is always the real one.
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -50,6 +51,9 @@ public:
     std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
     std::set<host::Text> files;  // the files there: those named here and those written
     std::function<void()> whileWaiting;  // runs inside every wait, as window events would
+    // Each staged write's path and the waits made before it was started; it is written (and
+    // recorded under "write") only at its Place.
+    std::vector<std::pair<host::Text, int>> staged;
 
     host::MessageBoxResult ShowMessageBox(const host::Text& text, int flags,
                                           const std::optional<host::Text>& caption) override {
@@ -128,6 +132,10 @@ public:
         const host::WriteOutcome outcome = it == writeOutcomes.end() ? host::WriteOutcome::Written : it->second;
         if (outcome == host::WriteOutcome::Written) files.insert(path);
         return outcome;
+    }
+    std::unique_ptr<host::StagedWrite> StageBytes(const host::Text& path, host::ByteRange bytes) override {
+        staged.emplace_back(path, static_cast<int>(std::count(calls.begin(), calls.end(), "wait 15")));
+        return HostServices::StageBytes(path, bytes);
     }
     bool FileExists(const host::Text& path) override { return files.count(path) != 0; }
     int RemoveNewFileLeftovers(const host::Text& folder) override {
