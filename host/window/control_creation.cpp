@@ -13,10 +13,9 @@
 namespace host {
 namespace {
 
-bool Encloses(const ControlState& outer, const ControlState& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top &&
-           outer.left + outer.width >= inner.left + inner.width &&
-           outer.top + outer.height >= inner.top + inner.height;
+bool Contains(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
 }
 
 }  // namespace
@@ -62,8 +61,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if (d.border == kBorderStaticEdge) exStyle |= WS_EX_STATICEDGE;
     if (d.flags & kFlagTabStop) style |= WS_TABSTOP;
     if (s.flags & kFlagDisabled) style |= WS_DISABLED;
-    // Members of a page other than the current one stay hidden until their page is shown.
-    if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
+    if (IsSeen(s)) style |= WS_VISIBLE;
 
     const bool textless = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar;
     std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
@@ -93,10 +91,10 @@ bool WizardWindow::CreateControl(std::size_t index) {
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (IsSelfDrawn(d.kind)) SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
-    if (d.kind == ControlKind::EditBox) {
-        // The system's box, but told to assistive technology by its label (accessible_objects.cpp).
+    if (d.kind == ControlKind::EditBox || d.kind == ControlKind::ProcessBar) {
+        // The system's control, named by its label (accessible_objects.cpp).
         SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, GetWindowLongPtrW(s.hwnd, GWLP_WNDPROC));
-        SetWindowLongPtrW(s.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc));
+        SetWindowLongPtrW(s.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NamedControlProc));
     }
 
     if (d.font.height != 0) {
@@ -175,8 +173,9 @@ bool WizardWindow::GiveTextPiece() {
         // on top. Showing it costs as much as a piece, so it is a call of its own.
         SendMessageW(box, EM_SETSEL, 0, 0);
         SendMessageW(box, EM_SCROLLCARET, 0, 0);
-        if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) ShowWindow(box, SW_SHOWNA);
+        const bool seen = IsSeen(s);
         textsInPieces_.erase(textsInPieces_.begin());
+        if (seen) ShowWindow(box, SW_SHOWNA);
         return true;
     }
     // The box's limit holds typing back, not what the program gives it.
@@ -232,18 +231,76 @@ void WizardWindow::AskForNextPortion() {
     SetTimer(hwnd_, kPortionTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
-bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {
-    const ControlState& s = controls_[index];
-    if (!(s.flags & kFlagVisible) || IsPageMemberOnOtherPage(s)) return false;
-    // Under a shown container sibling that encloses it (earlier rows lie above), it cannot be seen.
-    for (std::size_t j = 0; j < index; ++j) {
-        const ControlState& above = controls_[j];
-        if (above.parentIndex == s.parentIndex && IsContainer(above.kind) && (above.flags & kFlagVisible) &&
-            !IsPageMemberOnOtherPage(above) && Encloses(above, s)) {
-            return false;
+bool WizardWindow::SeenOnFirstScreen(std::size_t index) const { return IsSeen(controls_[index]); }
+
+bool WizardWindow::IsWished(const ControlState& s) const {
+    // A member of a page other than the current one waits for its page.
+    return (s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s);
+}
+
+RECT WizardWindow::ScreenRect(const ControlState& s) const {
+    const int left = scale_.ToScreen(s.left), top = scale_.ToScreen(s.top);
+    return RECT{left, top, left + scale_.ToScreen(s.width), top + scale_.ToScreen(s.height)};
+}
+
+bool WizardWindow::IsCovered(const ControlState& s) const {
+    // Worked out from the control model, which every write keeps in line with the windows, so
+    // that the answer holds for a control whose window is not made yet.
+    RECT seen = ScreenRect(s);
+    for (const ControlState* at = &s;;) {
+        // What its container lets show of it...
+        const ControlState* parent = at->parentIndex < 0 ? nullptr : &controls_[static_cast<std::size_t>(at->parentIndex)];
+        RECT area{};
+        if (parent) area = RECT{0, 0, scale_.ToScreen(parent->width), scale_.ToScreen(parent->height)};
+        else if (hwnd_) GetClientRect(hwnd_, &area);
+        if (!IntersectRect(&seen, &seen, &area)) return true;
+        // ...unless a sibling above it (earlier in the description) hides all of that.
+        for (int j = 0; j < at->descriptionIndex; ++j) {
+            const ControlState& above = controls_[static_cast<std::size_t>(j)];
+            if (above.parentIndex == at->parentIndex && IsWished(above) && Contains(ScreenRect(above), seen)) return true;
+        }
+        if (!parent) return false;
+        OffsetRect(&seen, scale_.ToScreen(parent->left), scale_.ToScreen(parent->top));
+        at = parent;
+    }
+}
+
+bool WizardWindow::IsSeen(const ControlState& s) const {
+    if (!IsWished(s) || IsCovered(s)) return false;
+    return s.parentIndex < 0 || IsSeen(controls_[static_cast<std::size_t>(s.parentIndex)]);
+}
+
+bool WizardWindow::IsModelVisible(const ControlState& s) const {
+    if (&s == &window_) return hwnd_ && IsWindowVisible(hwnd_);
+    if (!IsWished(s)) return false;
+    return s.parentIndex < 0 ? hwnd_ && IsWindowVisible(hwnd_)
+                             : IsModelVisible(controls_[static_cast<std::size_t>(s.parentIndex)]);
+}
+
+void WizardWindow::ShowWhatIsSeen() {
+    // Hidden containers first and shown ones last, so that nothing is painted twice.
+    auto depth = [this](const ControlState& s) {
+        int d = 0;
+        for (int p = s.parentIndex; p >= 0; p = controls_[static_cast<std::size_t>(p)].parentIndex) ++d;
+        return d;
+    };
+    int deepest = 0;
+    for (const ControlState& s : controls_) deepest = std::max(deepest, depth(s));
+    auto pending = [this](const ControlState& s) {
+        return std::any_of(textsInPieces_.begin(), textsInPieces_.end(), [&](const TextInPieces& t) {
+            return &controls_[t.index] == &s;
+        });
+    };
+    for (int pass = 0; pass <= 2 * deepest + 1; ++pass) {
+        const bool showing = pass > deepest;
+        const int level = showing ? 2 * deepest + 1 - pass : pass;
+        for (ControlState& s : controls_) {
+            if (!s.hwnd || depth(s) != level || pending(s)) continue;
+            const bool has = (GetWindowLongW(s.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+            if (showing && !has && IsSeen(s)) ShowWindow(s.hwnd, SW_SHOWNA);
+            if (!showing && has && !IsSeen(s)) ShowWindow(s.hwnd, SW_HIDE);
         }
     }
-    return s.parentIndex < 0 || SeenOnFirstScreen(static_cast<std::size_t>(s.parentIndex));
 }
 
 void WizardWindow::ShowPage(ControlState& pageControl, int page) {
@@ -262,10 +319,8 @@ void WizardWindow::ShowPage(ControlState& pageControl, int page) {
             }
         }
     }
-    for (ControlState& member : controls_) {
-        if (member.parentIndex != self || member.pageOf != pageControl.currentPage) continue;
-        if (member.flags & kFlagVisible) ShowWindow(member.hwnd, SW_SHOWNA);
-    }
+    // The new page's members, as far as they can be seen.
+    ShowWhatIsSeen();
 }
 
 }  // namespace host

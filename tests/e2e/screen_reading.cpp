@@ -26,21 +26,41 @@ ToldObject Tell(IAccessible* object, long childId = CHILDID_SELF) {
         told.value.assign(content, SysStringLen(content));
     }
     SysFreeString(content);
+    if (childId == CHILDID_SELF) WindowFromAccessibleObject(object, &told.hwnd);
     return told;
 }
 
 // The object a child variant stands for, told; an element without an object of its own is
-// told by its container.
-ToldObject TellVariant(IAccessible* container, const VARIANT& child) {
-    if (child.vt == VT_I4) return Tell(container, child.lVal);
+// told by its container. A pane's children are read in its place.
+void ReadVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into, ToldObject* one);
+
+void ReadChildren(IAccessible* container, std::vector<ToldObject>& into) {
+    long count = 0;
+    if (FAILED(container->get_accChildCount(&count)) || count <= 0) return;
+    std::vector<VARIANT> children(static_cast<std::size_t>(count));
+    long got = 0;
+    if (FAILED(AccessibleChildren(container, 0, count, children.data(), &got))) return;
+    for (long i = 0; i < got && i < count; ++i) {
+        ReadVariant(container, children[static_cast<std::size_t>(i)], &into, nullptr);
+        VariantClear(&children[static_cast<std::size_t>(i)]);
+    }
+}
+
+void ReadVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into, ToldObject* one) {
     ToldObject told;
     IAccessible* object = nullptr;
-    if (child.vt == VT_DISPATCH && child.pdispVal &&
-        SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+    if (child.vt == VT_I4) {
+        told = Tell(container, child.lVal);
+    } else if (child.vt == VT_DISPATCH && child.pdispVal &&
+               SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         told = Tell(object);
+        if (into && told.role == ROLE_SYSTEM_PANE) ReadChildren(object, *into);
         object->Release();
     }
-    return told;
+    if (one) *one = told;
+    if (into && told.role != ROLE_SYSTEM_PANE && !(told.role == ROLE_SYSTEM_GRAPHIC && told.name.empty())) {
+        into->push_back(told);
+    }
 }
 
 // A caption's line breaks start indented lines of the reading.
@@ -75,20 +95,10 @@ ScreenReading ReadAloud(HWND window) {
         top) {
         reading.read = true;
         reading.window = Tell(top);
-        long count = 0;
-        if (SUCCEEDED(top->get_accChildCount(&count)) && count > 0) {
-            std::vector<VARIANT> children(static_cast<std::size_t>(count));
-            long got = 0;
-            if (SUCCEEDED(AccessibleChildren(top, 0, count, children.data(), &got))) {
-                for (long i = 0; i < got && i < count; ++i) {
-                    reading.children.push_back(TellVariant(top, children[static_cast<std::size_t>(i)]));
-                    VariantClear(&children[static_cast<std::size_t>(i)]);
-                }
-            }
-        }
+        ReadChildren(top, reading.children);
         VARIANT focus;
         VariantInit(&focus);
-        if (top->get_accFocus(&focus) == S_OK) reading.focus = TellVariant(top, focus);
+        if (top->get_accFocus(&focus) == S_OK) ReadVariant(top, focus, nullptr, &reading.focus);
         VariantClear(&focus);
         top->Release();
     }

@@ -13,11 +13,14 @@ struct ToldObject {
     std::wstring name;
     std::wstring value;  // a box's content
     long state = 0;
+    HWND hwnd = nullptr;  // the window it tells of
 };
 
 struct ScreenReading {
     bool read = false;  // the window answered at all
     ToldObject window;
+    // What is read, depth first: the panes give their children in their place, and a picture
+    // without a name is passed over, as screen readers do.
     std::vector<ToldObject> children;
     ToldObject focus;
 };

@@ -74,6 +74,18 @@ TEST_F(KeyboardTest, TabSkipsDisabledHiddenAndNonTabStops) {
     EXPECT_EQ(GetFocus(), H(expected::k取消)) << "tab number 0, the last row first";
 }
 
+// Windows gives the focus to the window itself when it comes back from a minimise or from
+// another program: its control has it again at once, and Tab goes on from there.
+TEST_F(KeyboardTest, TheFocusComesBackWithTheWindow) {
+    ShowLicenceStep();
+    SetFocus(H(expected::k接受));
+    SendMessageW(w->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(w->Handle());
+    EXPECT_EQ(GetFocus(), H(expected::k接受));
+    PressKey(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), H(expected::k取消));
+}
+
 TEST_F(KeyboardTest, EnterAndEscapeDoNothing) {
     ShowLicenceStep();
     SetFocus(H(expected::k下一步));
