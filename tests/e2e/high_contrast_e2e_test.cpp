@@ -72,8 +72,7 @@ int PixelsStandingOut(HWND control, const ShownText& text, COLORREF& background)
 
 class HighContrast : public SetupInstall {
 protected:
-    // Each text readable, and on the background `on` when that is given.
-    void ExpectReadable(const std::vector<ShownText>& texts, COLORREF on = CLR_INVALID) {
+    void ExpectReadable(const std::vector<ShownText>& texts) {
         for (const DWORD start = GetTickCount(); GetTickCount() - start < 500; Sleep(20)) {
             MSG msg;  // let the step paint, in this process too
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -85,7 +84,6 @@ protected:
             COLORREF background = 0;
             const int standing = PixelsStandingOut(control, text, background);
             EXPECT_GE(standing, 100) << "on the background " << std::hex << background;
-            EXPECT_TRUE(on == CLR_INVALID || on == background) << std::hex << background;
         }
     }
 };
@@ -129,40 +127,35 @@ TEST_F(HighContrast, EveryTextOfEveryStepStandsOutFromItsBackground) {
                                             {"选择框_访问官网", 0x16010077u, kBox}}));
 }
 
-// The window in this process, with a high-contrast theme on as Windows says where Wine never
-// does, under the dark scheme: no white surface, every text readable, no decoration; the theme
-// turned on and the colours changed while it is up are followed at once.
+// In this process, a high-contrast theme on (as Windows says it; Wine never does) and turned on,
+// and the colours changed, while the window is up: no white, no picture, texts readable.
 bool g_highContrast = false;
-
 TEST_F(HighContrast, EverySurfaceTakesTheSystemsColoursAtOnce) {
     const int items[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
     const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255)}, navy = RGB(0, 0, 128);
-    ASSERT_TRUE(SetSysColors(4, items, dark));
     host::SetHighContrastQuery([] { return g_highContrast; });
     host::LoadCommonControls();
     host::Win32Host hostServices;
     test::LiveWizard live(hostServices, {});
-    ASSERT_TRUE(live.Build());
-    auto write = [&](std::uint32_t id, host::ControlProperty p, host::PropertyValue v) { live.window.WriteProperty({kWindowId, id}, p, v); };
-    write(kPanel, host::ControlProperty::Left, 0);
+    ASSERT_TRUE(SetSysColors(4, items, dark) && live.Build());
+    live.window.WriteProperty({kWindowId, kPanel}, host::ControlProperty::Left, 0);
+    live.window.WriteProperty({kWindowId, k选择框_运行}, host::ControlProperty::Visible, true);
     live.window.Show();
     window = live.window.Handle();
-    const ShownText picture{"图片框1", 0x16010027u};
-    ExpectReadable({picture});  // off: the side picture, and the panel's own white
-    ExpectReadable({{"标签1", 0x1601002bu}}, RGB(255, 255, 255));
+    const ShownText label{"标签1", 0x1601002bu}, box{"选择框_运行", k选择框_运行, kBox}, picture{"图片框1", 0x16010027u};
+    auto expectOn = [&](COLORREF background, bool pictureDrawn) {
+        ExpectReadable({label, box});
+        EXPECT_EQ(remote::ScreenPixel(C(label.id), 1, 1), background);
+        EXPECT_EQ(remote::ScreenPixel(C(box.id), 1, 1), background);
+        COLORREF commonest = 0;  // not drawn, at most the button band's line at its foot stands out
+        EXPECT_EQ(PixelsStandingOut(C(picture.id), picture, commonest) >= 170, pictureDrawn);
+    };
+    expectOn(RGB(255, 255, 255), true);  // off: the description's white
     g_highContrast = true;
     SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
-    ExpectReadable({{"标签1", 0x1601002bu}, {"标签_版本", k标签_版本}}, RGB(0, 0, 0));
-    COLORREF background = 0;
-    EXPECT_LT(PixelsStandingOut(C(picture.id), picture, background), 170) << "no picture, only the band's line at its foot";
-    write(kPanel, host::ControlProperty::Visible, false);
-    write(kBanner, host::ControlProperty::Visible, true);
-    ExpectReadable({{"标签_主标题", k主标题}}, RGB(0, 0, 0));
-    write(kPanel, host::ControlProperty::Visible, true);
-    write(k选择框_运行, host::ControlProperty::Visible, true);
-    ExpectReadable({{"选择框_运行", k选择框_运行, kBox}}, RGB(0, 0, 0));
+    expectOn(RGB(0, 0, 0), false);
     ASSERT_TRUE(SetSysColors(1, &items[2], &navy));
-    ExpectReadable({{"选择框_运行", k选择框_运行, kBox}}, navy);
+    expectOn(navy, false);
     host::SetHighContrastQuery(nullptr);
 }
 

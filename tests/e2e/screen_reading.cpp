@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <iterator>
 
 namespace remote {
@@ -30,36 +31,32 @@ ToldObject Tell(IAccessible* object, long childId = CHILDID_SELF) {
     return told;
 }
 
+void ReadChildren(IAccessible* container, std::vector<ToldObject>& into);
+
 // The object a child variant stands for, told; an element without an object of its own is
-// told by its container. A pane's children are read in its place.
-void ReadVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into, ToldObject* one);
-
-void ReadChildren(IAccessible* container, std::vector<ToldObject>& into) {
-    long count = 0;
-    if (FAILED(container->get_accChildCount(&count)) || count <= 0) return;
-    std::vector<VARIANT> children(static_cast<std::size_t>(count));
-    long got = 0;
-    if (FAILED(AccessibleChildren(container, 0, count, children.data(), &got))) return;
-    for (long i = 0; i < got && i < count; ++i) {
-        ReadVariant(container, children[static_cast<std::size_t>(i)], &into, nullptr);
-        VariantClear(&children[static_cast<std::size_t>(i)]);
-    }
-}
-
-void ReadVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into, ToldObject* one) {
+// told by its container. A pane's children go `into` the reading in its place.
+ToldObject TellVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into = nullptr) {
+    if (child.vt == VT_I4) return Tell(container, child.lVal);
     ToldObject told;
     IAccessible* object = nullptr;
-    if (child.vt == VT_I4) {
-        told = Tell(container, child.lVal);
-    } else if (child.vt == VT_DISPATCH && child.pdispVal &&
-               SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+    if (child.vt == VT_DISPATCH && child.pdispVal &&
+        SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         told = Tell(object);
         if (into && told.role == ROLE_SYSTEM_PANE) ReadChildren(object, *into);
         object->Release();
     }
-    if (one) *one = told;
-    if (into && told.role != ROLE_SYSTEM_PANE && !(told.role == ROLE_SYSTEM_GRAPHIC && told.name.empty())) {
-        into->push_back(told);
+    return told;
+}
+
+// As screen readers read: the panes by their children, a picture without a name not at all.
+void ReadChildren(IAccessible* container, std::vector<ToldObject>& into) {
+    long count = 0;
+    std::vector<VARIANT> children(SUCCEEDED(container->get_accChildCount(&count)) ? std::max(count, 0L) : 0);
+    if (children.empty() || FAILED(AccessibleChildren(container, 0, count, children.data(), &count))) return;
+    for (long i = 0; i < count; ++i) {
+        const ToldObject told = TellVariant(container, children[static_cast<std::size_t>(i)], &into);
+        if (told.role != ROLE_SYSTEM_PANE && (told.role != ROLE_SYSTEM_GRAPHIC || !told.name.empty())) into.push_back(told);
+        VariantClear(&children[static_cast<std::size_t>(i)]);
     }
 }
 
@@ -98,7 +95,7 @@ ScreenReading ReadAloud(HWND window) {
         ReadChildren(top, reading.children);
         VARIANT focus;
         VariantInit(&focus);
-        if (top->get_accFocus(&focus) == S_OK) ReadVariant(top, focus, nullptr, &reading.focus);
+        if (top->get_accFocus(&focus) == S_OK) reading.focus = TellVariant(top, focus);
         VariantClear(&focus);
         top->Release();
     }

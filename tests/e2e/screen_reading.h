@@ -19,8 +19,6 @@ struct ToldObject {
 struct ScreenReading {
     bool read = false;  // the window answered at all
     ToldObject window;
-    // What is read, depth first: the panes give their children in their place, and a picture
-    // without a name is passed over, as screen readers do.
     std::vector<ToldObject> children;
     ToldObject focus;
 };

@@ -74,8 +74,7 @@ TEST_F(KeyboardTest, TabSkipsDisabledHiddenAndNonTabStops) {
     EXPECT_EQ(GetFocus(), H(expected::k取消)) << "tab number 0, the last row first";
 }
 
-// Windows gives the focus to the window itself when it comes back from a minimise or from
-// another program: its control has it again at once, and Tab goes on from there.
+// Back from a minimise or another program, Windows gives the window itself the focus first.
 TEST_F(KeyboardTest, TheFocusComesBackWithTheWindow) {
     ShowLicenceStep();
     SetFocus(H(expected::k接受));

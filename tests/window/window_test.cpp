@@ -21,8 +21,7 @@ TEST_F(WindowTest, EveryControlUnderItsIdParentAndRectangle) {
         EXPECT_EQ(r.top, c.top);
         EXPECT_EQ(r.right - r.left, c.width);
         EXPECT_EQ(r.bottom - r.top, c.height);
-        // Page members of other pages than the first are hidden at start, and the members of
-        // the hidden banner with it.
+        // Page members of other pages than the first are hidden at start, as is the banner's.
         const bool shown = (c.flags & expected::V) && (c.page < 0 || c.page == 0) && c.parent != expected::kBanner;
         EXPECT_EQ(StyleVisible(c.id), shown);
         EXPECT_EQ(IsWindowEnabled(h) == FALSE, (c.flags & expected::D) != 0);
@@ -97,8 +96,7 @@ TEST_F(WindowTest, FirstScreenIsMadeFirstAndTheRestTakesItsPlaceAndState) {
     EXPECT_EQ(TextOf(H(expected::k主标题)), "选择目标位置");
     EXPECT_EQ(SendMessageA(H(expected::k进度条), PBM_GETPOS, 0, 0), 40);
     EXPECT_FALSE(IsWindowEnabled(H(expected::k取消)));
-    // Made on page 1 behind the panel: its members hidden while covered, though they read as
-    // visible; shown when the panel goes, page 0's not.
+    // Made on page 1 behind the panel: hidden while covered, though read as visible.
     EXPECT_FALSE(StyleVisible(expected::k路径));
     EXPECT_TRUE(host::AsBool(w->ReadProperty(Ref(expected::k路径), ControlProperty::Visible)));
     write(expected::kPanel, ControlProperty::Visible, false);
