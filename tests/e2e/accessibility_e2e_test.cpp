@@ -57,6 +57,7 @@ void Walk(IAccessible* object, std::vector<HWND>& told) {
     std::vector<VARIANT> children(static_cast<std::size_t>(count));
     AccessibleChildren(object, 0, count, children.data(), &count);
     HWND next = related(object, NAVDIR_FIRSTCHILD), above = (object->AddRef(), WindowTold(object));
+    bool asked = true;  // whether `next` is what navigation answered
     for (VARIANT& v : children) {
         IAccessible* child = ObjectIn(v);
         VARIANT role{}, self{};
@@ -64,12 +65,13 @@ void Walk(IAccessible* object, std::vector<HWND>& told) {
         child->get_accRole(self, &role);
         const bool ours = role.lVal == ROLE_SYSTEM_PANE || role.lVal == ROLE_SYSTEM_STATICTEXT || role.lVal == ROLE_SYSTEM_GRAPHIC;
         const HWND hwnd = (child->AddRef(), WindowTold(child));
-        EXPECT_TRUE((!next || hwnd == next) && (!ours || related(child, 0) == above)) << "navigation and parent";
-        next = ours ? related(child, NAVDIR_NEXT) : nullptr;
+        EXPECT_TRUE((!asked || hwnd == next) && (!ours || related(child, 0) == above)) << "navigation and parent";
+        next = (asked = ours) ? related(child, NAVDIR_NEXT) : nullptr;
         if (role.lVal == ROLE_SYSTEM_PANE) Walk(child, told);
         else told.push_back(hwnd);
         child->Release();
     }
+    EXPECT_TRUE(!asked || !next) << "navigation past the last child";
 }
 
 bool IsContainerOrPicture(const Control& c) {
