@@ -223,13 +223,12 @@ public:
         RECT r{};
         const POINT screen{x, y};
         if (!IsWindowVisible(hwnd_) || !::GetWindowRect(hwnd_, &r) || !PtInRect(&r, screen)) return S_FALSE;
-        std::vector<HWND> told;
-        if (!Children(told)) return E_FAIL;
         POINT inside = screen;
         ScreenToClient(hwnd_, &inside);
-        const HWND child = ChildWindowFromPointEx(hwnd_, inside, CWP_SKIPINVISIBLE);
+        // A shown child window is a told child (ToldChildren).
+        const HWND child = as_ == As::Dialog || as_ == As::Pane ? ChildWindowFromPointEx(hwnd_, inside, CWP_SKIPINVISIBLE) : hwnd_;
         WizardWindow* window = WindowOf(hwnd_);
-        if (window && std::find(told.begin(), told.end(), child) != told.end()) return AsChild(window->ObjectFor(child), out);
+        if (window && child && child != hwnd_) return AsChild(window->ObjectFor(child), out);
         out->vt = VT_I4;
         out->lVal = CHILDID_SELF;
         return S_OK;
@@ -360,16 +359,10 @@ bool WizardWindow::AnnotateNames() {
     return named_ = all;
 }
 
-void WizardWindow::LabelCaptionChanged(const ControlState& label) {
+void WizardWindow::LabelCaptionChanged() {
     if (!named_) return;
-    for (const ControlState& s : controls_) {
-        if ((s.kind == ControlKind::EditBox || s.kind == ControlKind::ProcessBar) && s.hwnd &&
-            IntroducingLabel(s.hwnd) == label.hwnd) {
-            namesTried_ = false;  // the box's annotated name follows its label
-            AnnotateNames();
-            return;
-        }
-    }
+    namesTried_ = false;  // the annotated names follow their labels
+    AnnotateNames();
 }
 
 bool WizardWindow::ToldChildren(HWND parent, std::vector<HWND>& order) {

@@ -61,7 +61,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if (d.border == kBorderStaticEdge) exStyle |= WS_EX_STATICEDGE;
     if (d.flags & kFlagTabStop) style |= WS_TABSTOP;
     if (s.flags & kFlagDisabled) style |= WS_DISABLED;
-    if (IsSeen(s)) style |= WS_VISIBLE;
+    if (IsShown(s, true)) style |= WS_VISIBLE;
 
     const bool textless = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar;
     std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
@@ -148,7 +148,7 @@ bool WizardWindow::CreateControls(Making making) {
         ControlState& s = controls_[i];
         if (s.hwnd) continue;
         if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
-        if (making == Making::FirstScreen && !SeenOnFirstScreen(i)) continue;
+        if (making == Making::FirstScreen && !IsShown(s, true)) continue;
         if (making == Making::Portion && made == kControlsPerPortion) break;
         if (!CreateControl(i)) return false;
         ++made;
@@ -173,7 +173,7 @@ bool WizardWindow::GiveTextPiece() {
         // on top. Showing it costs as much as a piece, so it is a call of its own.
         SendMessageW(box, EM_SETSEL, 0, 0);
         SendMessageW(box, EM_SCROLLCARET, 0, 0);
-        const bool seen = IsSeen(s);
+        const bool seen = IsShown(s, true);
         textsInPieces_.erase(textsInPieces_.begin());
         if (seen) ShowWindow(box, SW_SHOWNA);
         return true;
@@ -231,8 +231,6 @@ void WizardWindow::AskForNextPortion() {
     SetTimer(hwnd_, kPortionTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
-bool WizardWindow::SeenOnFirstScreen(std::size_t index) const { return IsSeen(controls_[index]); }
-
 bool WizardWindow::IsWished(const ControlState& s) const {
     // A member of a page other than the current one waits for its page.
     return (s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s);
@@ -265,61 +263,30 @@ bool WizardWindow::IsCovered(const ControlState& s) const {
     }
 }
 
-bool WizardWindow::IsSeen(const ControlState& s) const {
-    if (!IsWished(s) || IsCovered(s)) return false;
-    return s.parentIndex < 0 || IsSeen(controls_[static_cast<std::size_t>(s.parentIndex)]);
-}
-
-bool WizardWindow::IsModelVisible(const ControlState& s) const {
-    if (&s == &window_) return hwnd_ && IsWindowVisible(hwnd_);
-    if (!IsWished(s)) return false;
-    return s.parentIndex < 0 ? hwnd_ && IsWindowVisible(hwnd_)
-                             : IsModelVisible(controls_[static_cast<std::size_t>(s.parentIndex)]);
+bool WizardWindow::IsShown(const ControlState& s, bool seen) const {
+    if (&s != &window_ && (!IsWished(s) || (seen && IsCovered(s)))) return false;
+    if (&s == &window_ || s.parentIndex < 0) return seen || (hwnd_ && IsWindowVisible(hwnd_));
+    return IsShown(controls_[static_cast<std::size_t>(s.parentIndex)], seen);
 }
 
 void WizardWindow::ShowWhatIsSeen() {
-    // Hidden containers first and shown ones last, so that nothing is painted twice.
-    auto depth = [this](const ControlState& s) {
-        int d = 0;
-        for (int p = s.parentIndex; p >= 0; p = controls_[static_cast<std::size_t>(p)].parentIndex) ++d;
-        return d;
-    };
-    int deepest = 0;
-    for (const ControlState& s : controls_) deepest = std::max(deepest, depth(s));
-    auto pending = [this](const ControlState& s) {
-        return std::any_of(textsInPieces_.begin(), textsInPieces_.end(), [&](const TextInPieces& t) {
-            return &controls_[t.index] == &s;
-        });
-    };
-    for (int pass = 0; pass <= 2 * deepest + 1; ++pass) {
-        const bool showing = pass > deepest;
-        const int level = showing ? 2 * deepest + 1 - pass : pass;
-        for (ControlState& s : controls_) {
-            if (!s.hwnd || depth(s) != level || pending(s)) continue;
-            const bool has = (GetWindowLongW(s.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-            if (showing && !has && IsSeen(s)) ShowWindow(s.hwnd, SW_SHOWNA);
-            if (!showing && has && !IsSeen(s)) ShowWindow(s.hwnd, SW_HIDE);
-        }
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        ControlState& s = controls_[i];
+        // A box still taking its text in pieces shows once it has it all (GiveTextPiece).
+        const bool pending = std::any_of(textsInPieces_.begin(), textsInPieces_.end(),
+                                         [i](const TextInPieces& t) { return t.index == i; });
+        if (!s.hwnd || pending) continue;
+        const bool seen = IsShown(s, true);
+        if (seen != ((GetWindowLongW(s.hwnd, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(s.hwnd, seen ? SW_SHOWNA : SW_HIDE);
     }
 }
 
 void WizardWindow::ShowPage(ControlState& pageControl, int page) {
     const int pages = static_cast<int>(pageControl.description->pages.size());
     pageControl.currentPage = Clamp(page, 0, std::max(pages - 1, 0));
-    // Before its window is made, its members (made after it) are made on that page.
-    if (!pageControl.hwnd) return;
-    const int self = pageControl.descriptionIndex;
-    for (ControlState& member : controls_) {
-        if (member.parentIndex != self || member.pageOf < 0) continue;
-        if (member.pageOf != pageControl.currentPage) {
-            if (GetWindowLongW(member.hwnd, GWL_STYLE) & WS_VISIBLE) {
-                RECT area = RectInParent(member.hwnd);
-                ShowWindow(member.hwnd, SW_HIDE);
-                InvalidateRect(pageControl.hwnd, &area, TRUE);
-            }
-        }
-    }
-    // The new page's members, as far as they can be seen.
+    // The other pages' members go (the system repaints what they covered), the new page's
+    // come as far as they can be seen. Before its window is made, its members (made after it)
+    // are made on that page.
     ShowWhatIsSeen();
 }
 

@@ -34,7 +34,7 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
     case ControlProperty::Visible:
         // As the model has it: a control covered by another one reads as the windows it is
         // in would say, although its own window is hidden meanwhile (ShowWhatIsSeen).
-        return h ? IsModelVisible(*s) : false;
+        return h ? IsShown(*s, false) : false;
     case ControlProperty::Disabled:
         return h ? IsWindowEnabled(h) == FALSE : (s->flags & kFlagDisabled) != 0;
     case ControlProperty::Caption:
@@ -126,7 +126,7 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
                 // A label's caption is its accessible name: say that it changed, as the
                 // system's static control does.
                 NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, h, OBJID_CLIENT, CHILDID_SELF);
-                LabelCaptionChanged(*s);
+                LabelCaptionChanged();
             }
         }
         break;

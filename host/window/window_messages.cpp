@@ -37,14 +37,9 @@ void WizardWindow::OnButtonClicked(HWND child) {
 }
 
 void WizardWindow::RestoreFocus() {
-    const HWND last = lastFocus_;
+    if (FindByHandle(lastFocus_)) SetFocus(lastFocus_);
     lastFocus_ = nullptr;
-    const ControlState* s = FindByHandle(last);
-    if (s && CanTakeFocus(s->kind) && IsWindowVisible(last) && IsWindowEnabled(last)) {
-        SetFocus(last);
-        return;
-    }
-    EnsureFocus();
+    EnsureFocus();  // when that one cannot take it now
 }
 
 bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -98,8 +98,8 @@ private:
     // Names the boxes and the bar by their labels through the system's annotation, once; false
     // when the system cannot (our own objects then name them).
     bool AnnotateNames();
-    // A label's new caption: the name of the box it introduces follows.
-    void LabelCaptionChanged(const ControlState& label);
+    // A label's new caption: the names of the boxes follow.
+    void LabelCaptionChanged();
 
     ControlState* Find(ControlRef ref);
     ControlState* FindByHandle(HWND hwnd);
@@ -111,7 +111,6 @@ private:
     // False when a control could not be made; a later call tries again.
     bool CreateControls(Making making);
     void CompleteControls() { CreateControls(Making::All); }
-    bool SeenOnFirstScreen(std::size_t index) const;
     // What the system is told is seen: a control's window is shown exactly while a person can
     // see it, so that Tab, the mouse and assistive technology all agree with the screen. The
     // control model keeps the control's own wish (IsWished) apart from that.
@@ -121,12 +120,10 @@ private:
     // Wholly outside its containers, or wholly under a wished sibling above it or above one of
     // its containers (a page behind the panel, a line behind a longer text).
     bool IsCovered(const ControlState& s) const;
-    // Wished, not covered, and its containers too.
-    bool IsSeen(const ControlState& s) const;
-    // The Visible property: wished, and its containers too, in a shown window; covering
-    // plays no part.
-    bool IsModelVisible(const ControlState& s) const;
-    // Shows and hides the made controls' windows as IsSeen says.
+    // Seen: wished, not covered, and its containers too. Otherwise the Visible property:
+    // wished, and its containers too, in a shown window; covering plays no part.
+    bool IsShown(const ControlState& s, bool seen) const;
+    // Shows and hides the made controls' windows as IsShown(seen) says.
     void ShowWhatIsSeen();
     // Hands the next piece of a long text to its box, or shows a box that has it all; false
     // when no text is on its way.

@@ -127,8 +127,8 @@ TEST_F(HighContrast, EveryTextOfEveryStepStandsOutFromItsBackground) {
                                             {"选择框_访问官网", 0x16010077u, kBox}}));
 }
 
-// In this process, a high-contrast theme on (as Windows says it; Wine never does) and turned on,
-// and the colours changed, while the window is up: no white, no picture, texts readable.
+// In this process, a high-contrast theme turned on (as Windows says; Wine never does) and the
+// colours changed while the window is up: no white, no picture, the texts readable.
 bool g_highContrast = false;
 TEST_F(HighContrast, EverySurfaceTakesTheSystemsColoursAtOnce) {
     const int items[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
@@ -139,14 +139,12 @@ TEST_F(HighContrast, EverySurfaceTakesTheSystemsColoursAtOnce) {
     test::LiveWizard live(hostServices, {});
     ASSERT_TRUE(SetSysColors(4, items, dark) && live.Build());
     live.window.WriteProperty({kWindowId, kPanel}, host::ControlProperty::Left, 0);
-    live.window.WriteProperty({kWindowId, k选择框_运行}, host::ControlProperty::Visible, true);
     live.window.Show();
     window = live.window.Handle();
-    const ShownText label{"标签1", 0x1601002bu}, box{"选择框_运行", k选择框_运行, kBox}, picture{"图片框1", 0x16010027u};
+    const ShownText label{"标签1", 0x1601002bu}, picture{"图片框1", 0x16010027u};
     auto expectOn = [&](COLORREF background, bool pictureDrawn) {
-        ExpectReadable({label, box});
+        ExpectReadable({label});
         EXPECT_EQ(remote::ScreenPixel(C(label.id), 1, 1), background);
-        EXPECT_EQ(remote::ScreenPixel(C(box.id), 1, 1), background);
         COLORREF commonest = 0;  // not drawn, at most the button band's line at its foot stands out
         EXPECT_EQ(PixelsStandingOut(C(picture.id), picture, commonest) >= 170, pictureDrawn);
     };
@@ -156,7 +154,6 @@ TEST_F(HighContrast, EverySurfaceTakesTheSystemsColoursAtOnce) {
     expectOn(RGB(0, 0, 0), false);
     ASSERT_TRUE(SetSysColors(1, &items[2], &navy));
     expectOn(navy, false);
-    host::SetHighContrastQuery(nullptr);
 }
 
 }  // namespace
