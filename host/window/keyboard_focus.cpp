@@ -75,7 +75,12 @@ void WizardWindow::EnsureFocus() {
         return;
     }
     const std::vector<const ControlState*> candidates = FocusCandidates();
-    if (candidates.empty()) return;
+    if (candidates.empty()) {
+        // Left on a container by a hidden control, the focus goes to the window itself: a
+        // screen reader then tells the dialog rather than an empty pane.
+        if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
+        return;
+    }
     HWND target = candidates.front()->hwnd;
     for (const ControlState* s : candidates) {
         if (s->id == description_.firstFocus) target = s->hwnd;
