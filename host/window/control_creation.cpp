@@ -13,10 +13,9 @@
 namespace host {
 namespace {
 
-bool Encloses(const ControlState& outer, const ControlState& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top &&
-           outer.left + outer.width >= inner.left + inner.width &&
-           outer.top + outer.height >= inner.top + inner.height;
+bool Contains(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
 }
 
 }  // namespace
@@ -62,8 +61,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if (d.border == kBorderStaticEdge) exStyle |= WS_EX_STATICEDGE;
     if (d.flags & kFlagTabStop) style |= WS_TABSTOP;
     if (s.flags & kFlagDisabled) style |= WS_DISABLED;
-    // Members of a page other than the current one stay hidden until their page is shown.
-    if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) style |= WS_VISIBLE;
+    if (IsShown(s, true)) style |= WS_VISIBLE;
 
     const bool textless = IsSelfDrawn(d.kind) || d.kind == ControlKind::ProcessBar;
     std::wstring text = textless && d.kind != ControlKind::Label ? std::wstring() : WideFromText(s.caption);
@@ -93,10 +91,10 @@ bool WizardWindow::CreateControl(std::size_t index) {
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (IsSelfDrawn(d.kind)) SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
-    if (d.kind == ControlKind::EditBox) {
-        // The system's box, but told to assistive technology by its label (accessible_objects.cpp).
+    if (d.kind == ControlKind::EditBox || d.kind == ControlKind::ProcessBar) {
+        // The system's control, named by its label (accessible_objects.cpp).
         SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, GetWindowLongPtrW(s.hwnd, GWLP_WNDPROC));
-        SetWindowLongPtrW(s.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc));
+        SetWindowLongPtrW(s.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NamedControlProc));
     }
 
     if (d.font.height != 0) {
@@ -150,7 +148,7 @@ bool WizardWindow::CreateControls(Making making) {
         ControlState& s = controls_[i];
         if (s.hwnd) continue;
         if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
-        if (making == Making::FirstScreen && !SeenOnFirstScreen(i)) continue;
+        if (making == Making::FirstScreen && !IsShown(s, true)) continue;
         if (making == Making::Portion && made == kControlsPerPortion) break;
         if (!CreateControl(i)) return false;
         ++made;
@@ -175,8 +173,9 @@ bool WizardWindow::GiveTextPiece() {
         // on top. Showing it costs as much as a piece, so it is a call of its own.
         SendMessageW(box, EM_SETSEL, 0, 0);
         SendMessageW(box, EM_SCROLLCARET, 0, 0);
-        if ((s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s)) ShowWindow(box, SW_SHOWNA);
+        const bool seen = IsShown(s, true);
         textsInPieces_.erase(textsInPieces_.begin());
+        if (seen) ShowWindow(box, SW_SHOWNA);
         return true;
     }
     // The box's limit holds typing back, not what the program gives it.
@@ -232,40 +231,63 @@ void WizardWindow::AskForNextPortion() {
     SetTimer(hwnd_, kPortionTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
-bool WizardWindow::SeenOnFirstScreen(std::size_t index) const {
-    const ControlState& s = controls_[index];
-    if (!(s.flags & kFlagVisible) || IsPageMemberOnOtherPage(s)) return false;
-    // Under a shown container sibling that encloses it (earlier rows lie above), it cannot be seen.
-    for (std::size_t j = 0; j < index; ++j) {
-        const ControlState& above = controls_[j];
-        if (above.parentIndex == s.parentIndex && IsContainer(above.kind) && (above.flags & kFlagVisible) &&
-            !IsPageMemberOnOtherPage(above) && Encloses(above, s)) {
-            return false;
+bool WizardWindow::IsWished(const ControlState& s) const {
+    // A member of a page other than the current one waits for its page.
+    return (s.flags & kFlagVisible) && !IsPageMemberOnOtherPage(s);
+}
+
+RECT WizardWindow::ScreenRect(const ControlState& s) const {
+    const int left = scale_.ToScreen(s.left), top = scale_.ToScreen(s.top);
+    return RECT{left, top, left + scale_.ToScreen(s.width), top + scale_.ToScreen(s.height)};
+}
+
+bool WizardWindow::IsCovered(const ControlState& s) const {
+    // Worked out from the control model, which every write keeps in line with the windows, so
+    // that the answer holds for a control whose window is not made yet.
+    RECT seen = ScreenRect(s);
+    for (const ControlState* at = &s;;) {
+        // What its container lets show of it...
+        const ControlState* parent = at->parentIndex < 0 ? nullptr : &controls_[static_cast<std::size_t>(at->parentIndex)];
+        RECT area{};
+        if (parent) area = RECT{0, 0, scale_.ToScreen(parent->width), scale_.ToScreen(parent->height)};
+        else if (hwnd_) GetClientRect(hwnd_, &area);
+        if (!IntersectRect(&seen, &seen, &area)) return true;
+        // ...unless a sibling above it (earlier in the description) hides all of that.
+        for (int j = 0; j < at->descriptionIndex; ++j) {
+            const ControlState& above = controls_[static_cast<std::size_t>(j)];
+            if (above.parentIndex == at->parentIndex && IsWished(above) && Contains(ScreenRect(above), seen)) return true;
         }
+        if (!parent) return false;
+        OffsetRect(&seen, scale_.ToScreen(parent->left), scale_.ToScreen(parent->top));
+        at = parent;
     }
-    return s.parentIndex < 0 || SeenOnFirstScreen(static_cast<std::size_t>(s.parentIndex));
+}
+
+bool WizardWindow::IsShown(const ControlState& s, bool seen) const {
+    if (&s != &window_ && (!IsWished(s) || (seen && IsCovered(s)))) return false;
+    if (&s == &window_ || s.parentIndex < 0) return seen || (hwnd_ && IsWindowVisible(hwnd_));
+    return IsShown(controls_[static_cast<std::size_t>(s.parentIndex)], seen);
+}
+
+void WizardWindow::ShowWhatIsSeen() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        ControlState& s = controls_[i];
+        // A box still taking its text in pieces shows once it has it all (GiveTextPiece).
+        const bool pending = std::any_of(textsInPieces_.begin(), textsInPieces_.end(),
+                                         [i](const TextInPieces& t) { return t.index == i; });
+        if (!s.hwnd || pending) continue;
+        const bool seen = IsShown(s, true);
+        if (seen != ((GetWindowLongW(s.hwnd, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(s.hwnd, seen ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void WizardWindow::ShowPage(ControlState& pageControl, int page) {
     const int pages = static_cast<int>(pageControl.description->pages.size());
     pageControl.currentPage = Clamp(page, 0, std::max(pages - 1, 0));
-    // Before its window is made, its members (made after it) are made on that page.
-    if (!pageControl.hwnd) return;
-    const int self = pageControl.descriptionIndex;
-    for (ControlState& member : controls_) {
-        if (member.parentIndex != self || member.pageOf < 0) continue;
-        if (member.pageOf != pageControl.currentPage) {
-            if (GetWindowLongW(member.hwnd, GWL_STYLE) & WS_VISIBLE) {
-                RECT area = RectInParent(member.hwnd);
-                ShowWindow(member.hwnd, SW_HIDE);
-                InvalidateRect(pageControl.hwnd, &area, TRUE);
-            }
-        }
-    }
-    for (ControlState& member : controls_) {
-        if (member.parentIndex != self || member.pageOf != pageControl.currentPage) continue;
-        if (member.flags & kFlagVisible) ShowWindow(member.hwnd, SW_SHOWNA);
-    }
+    // The other pages' members go (the system repaints what they covered), the new page's
+    // come as far as they can be seen. Before its window is made, its members (made after it)
+    // are made on that page.
+    ShowWhatIsSeen();
 }
 
 }  // namespace host

@@ -32,7 +32,9 @@ PropertyValue WizardWindow::ReadProperty(ControlRef ref, ControlProperty propert
         return std::int32_t{scale_.FromScreen(property == ControlProperty::Width ? r.right - r.left : r.bottom - r.top)};
     }
     case ControlProperty::Visible:
-        return h ? IsWindowVisible(h) != FALSE : false;
+        // As the model has it: a control covered by another one reads as the windows it is
+        // in would say, although its own window is hidden meanwhile (ShowWhatIsSeen).
+        return h ? IsShown(*s, false) : false;
     case ControlProperty::Disabled:
         return h ? IsWindowEnabled(h) == FALSE : (s->flags & kFlagDisabled) != 0;
     case ControlProperty::Caption:
@@ -78,6 +80,7 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         const int left = property == ControlProperty::Left ? scale_.ToScreen(v) : static_cast<int>(r.left);
         const int top = property == ControlProperty::Top ? scale_.ToScreen(v) : static_cast<int>(r.top);
         MoveWindow(h, left, top, r.right - r.left, r.bottom - r.top, TRUE);
+        ShowWhatIsSeen();
         break;
     }
     case ControlProperty::Width:
@@ -92,17 +95,19 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         const int width = property == ControlProperty::Width ? scale_.ToScreen(v) : static_cast<int>(r.right - r.left);
         const int height = property == ControlProperty::Height ? scale_.ToScreen(v) : static_cast<int>(r.bottom - r.top);
         SetWindowPos(h, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWhatIsSeen();
         break;
     }
     case ControlProperty::Visible:
+        // A member of a page that is not current appears with its page; a control that
+        // another one covers, once it is uncovered.
         if (AsBool(value)) {
             s->flags |= kFlagVisible;
-            // A member of a page that is not current appears with its page.
-            if (h && !IsPageMemberOnOtherPage(*s)) ShowWindow(h, SW_SHOW);
         } else {
             s->flags &= ~kFlagVisible;
             if (h) ShowWindow(h, SW_HIDE);
         }
+        if (h) ShowWhatIsSeen();
         break;
     case ControlProperty::Disabled: {
         const bool disabled = AsBool(value);
@@ -121,6 +126,7 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
                 // A label's caption is its accessible name: say that it changed, as the
                 // system's static control does.
                 NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, h, OBJID_CLIENT, CHILDID_SELF);
+                LabelCaptionChanged();
             }
         }
         break;

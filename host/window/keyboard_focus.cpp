@@ -14,37 +14,7 @@ WizardWindow* g_keyboardTarget = nullptr;  // the one window whose Tab we handle
 
 bool PreTranslateThunk(MSG& msg) { return g_keyboardTarget && g_keyboardTarget->PreTranslate(msg); }
 
-bool Contains(const RECT& outer, const RECT& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
-           outer.bottom >= inner.bottom;
-}
-
 }  // namespace
-
-bool IsCovered(HWND control) {
-    const HWND top = GetAncestor(control, GA_ROOT);
-    RECT seen{};
-    if (!top || !GetWindowRect(control, &seen)) return true;
-    // What its containers let show of it.
-    for (HWND w = control; w != top; w = GetParent(w)) {
-        const HWND parent = GetParent(w);
-        RECT area{}, inside{};
-        GetClientRect(parent, &area);
-        MapWindowPoints(parent, HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
-        if (!IntersectRect(&inside, &seen, &area)) return true;
-        seen = inside;
-    }
-    // A shown sibling above it, or above one of its containers, that hides all of that.
-    for (HWND w = control; w != top; w = GetParent(w)) {
-        for (HWND above = GetWindow(w, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-            RECT r{};
-            if ((GetWindowLongW(above, GWL_STYLE) & WS_VISIBLE) && GetWindowRect(above, &r) && Contains(r, seen)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 void AttachKeyboard(WizardWindow* window) {
     g_keyboardTarget = window;
@@ -61,7 +31,7 @@ std::vector<const ControlState*> WizardWindow::FocusCandidates() const {
     std::vector<const ControlState*> candidates;
     for (const ControlState& s : controls_) {
         if ((s.description->flags & kFlagTabStop) && CanTakeFocus(s.kind) && IsWindowVisible(s.hwnd) &&
-            IsWindowEnabled(s.hwnd) && !IsCovered(s.hwnd)) {
+            IsWindowEnabled(s.hwnd)) {
             candidates.push_back(&s);
         }
     }
@@ -101,12 +71,16 @@ void WizardWindow::EnsureFocus() {
     // A hidden control gives its focus to its parent, which may be a container of ours.
     const HWND focus = GetFocus();
     const ControlState* focused = FindByHandle(focus);
-    if (focused && CanTakeFocus(focused->kind) && IsWindowVisible(focus) && IsWindowEnabled(focus) &&
-        !IsCovered(focus)) {
+    if (focused && CanTakeFocus(focused->kind) && IsWindowVisible(focus) && IsWindowEnabled(focus)) {
         return;
     }
     const std::vector<const ControlState*> candidates = FocusCandidates();
-    if (candidates.empty()) return;
+    if (candidates.empty()) {
+        // Left on a container by a hidden control, the focus goes to the window itself: a
+        // screen reader then tells the dialog rather than an empty pane.
+        if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
+        return;
+    }
     HWND target = candidates.front()->hwnd;
     for (const ControlState* s : candidates) {
         if (s->id == description_.firstFocus) target = s->hwnd;
@@ -122,7 +96,7 @@ bool WizardWindow::MoveAmongRadioButtons(HWND focused, bool backwards) {
     std::vector<const ControlState*> group;
     for (const ControlState& s : controls_) {
         if (s.kind == ControlKind::RadioBox && s.parentIndex == current->parentIndex && IsWindowVisible(s.hwnd) &&
-            IsWindowEnabled(s.hwnd) && !IsCovered(s.hwnd)) {
+            IsWindowEnabled(s.hwnd)) {
             group.push_back(&s);
         }
     }

@@ -20,9 +20,21 @@ inline constexpr UINT_PTR kPortionTimer = 1;
 // Posted by the thread that loads the common controls once they are in (Show).
 inline constexpr UINT kCommonControlsIn = WM_APP + 2;
 
-inline COLORREF ToColorRef(std::uint32_t colour) {
-    return colour == kSystemColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour);
+// How a surface of the description's colour `background` looks: under a high-contrast theme
+// every surface takes the system's window and text colours, the button face stays the button
+// face with its text colour; otherwise the description's colour with black text.
+struct SurfaceLook {
+    int background;  // system colour index, or -1: the description's own colour
+    int text;        // system colour index, or -1: black
+};
+constexpr SurfaceLook LookOf(std::uint32_t background, bool highContrast) {
+    if (background == kSystemColour) return {COLOR_BTNFACE, COLOR_BTNTEXT};
+    if (highContrast) return {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    return {-1, -1};
 }
+
+// Whether the system has a high-contrast theme on.
+bool HighContrastOn();
 
 // Kinds that hold other controls.
 inline bool IsContainer(ControlKind kind) {
@@ -37,11 +49,6 @@ inline bool CanTakeFocus(ControlKind kind) {
            kind == ControlKind::CheckBox || kind == ControlKind::RadioBox;
 }
 
-// Whether nobody can see the control at all: outside its containers' areas, or wholly under one
-// control painted above it (a page behind the panel, a line behind a longer text). Such a
-// control is neither reached by Tab nor told to assistive technology.
-bool IsCovered(HWND control);
-
 // The window whose keys the message loop hands to PreTranslate: set by Build, cleared when
 // that window goes.
 void AttachKeyboard(WizardWindow* window);
@@ -52,7 +59,6 @@ struct WizardWindow::Resources {
     HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     std::vector<HFONT> ownFonts;
     std::map<std::uint32_t, HFONT> fontOf;  // control id -> font of its own
-    HBRUSH buttonFace = GetSysColorBrush(COLOR_BTNFACE);
     std::map<std::uint32_t, HBRUSH> brushes;  // colour -> brush
     struct Picture {
         HBITMAP bitmap = nullptr;

@@ -37,6 +37,12 @@ void WizardWindow::OnButtonClicked(HWND child) {
     EnsureFocus();
 }
 
+void WizardWindow::RestoreFocus() {
+    if (FindByHandle(lastFocus_)) SetFocus(lastFocus_);
+    lastFocus_ = nullptr;
+    EnsureFocus();  // when that one cannot take it now
+}
+
 bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_COMMAND:
@@ -54,9 +60,9 @@ bool WizardWindow::OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         if (!child) return false;
         const std::uint32_t colour = child->description->background;
         HDC dc = reinterpret_cast<HDC>(wParam);
-        // As a label's (Paint): readable on whatever the system makes the button face.
-        SetTextColor(dc, colour == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 0));
-        SetBkColor(dc, ToColorRef(colour));
+        // As a label's (Paint): readable on whatever the system makes the surface.
+        SetTextColor(dc, TextColour(colour));
+        SetBkColor(dc, BackgroundColour(colour));
         result = reinterpret_cast<LRESULT>(BackgroundBrush(colour));
         return true;
     }
@@ -84,20 +90,24 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         return FALSE;
     }
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it when the window was left.
+        // Remember the control that had the focus when the window was left (minimised, or
+        // another program came to the front), and give it back when the window comes back.
         if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
+            const HWND focus = GetFocus();
             if (focus && IsChild(hwnd, focus)) lastFocus_ = focus;
-        } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
-                   IsWindowEnabled(lastFocus_) && !IsCovered(lastFocus_)) {
-            SetFocus(lastFocus_);
-            return 0;
-        } else {
-            const LRESULT result = DefWindowProcW(hwnd, msg, wParam, lParam);
-            EnsureFocus();
-            return result;
+            break;
         }
-        break;
+        if (HIWORD(wParam)) break;  // still minimised: the system keeps the focus on the frame
+        RestoreFocus();
+        return 0;
+    case WM_SETFOCUS:
+        // The system gives the focus to the window itself, as after a restore: its control.
+        RestoreFocus();
+        return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // a high-contrast theme turned on or off
+        FollowSystemColours(msg == WM_SYSCOLORCHANGE);
+        return 0;
     case WM_GETOBJECT:
         if (const LRESULT object = OnGetObject(hwnd, wParam, lParam)) return object;
         break;

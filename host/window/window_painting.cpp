@@ -12,12 +12,34 @@
 namespace host {
 
 HBRUSH WizardWindow::BackgroundBrush(std::uint32_t colour) {
-    if (colour == kSystemColour) return resources_->buttonFace;
+    const SurfaceLook look = LookOf(colour, highContrast_);
+    if (look.background >= 0) return GetSysColorBrush(look.background);
     auto it = resources_->brushes.find(colour);
     if (it != resources_->brushes.end()) return it->second;
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
     resources_->brushes[colour] = brush;
     return brush;
+}
+
+COLORREF WizardWindow::BackgroundColour(std::uint32_t colour) const {
+    const SurfaceLook look = LookOf(colour, highContrast_);
+    return look.background >= 0 ? GetSysColor(look.background) : static_cast<COLORREF>(colour);
+}
+
+COLORREF WizardWindow::TextColour(std::uint32_t background) const {
+    const SurfaceLook look = LookOf(background, highContrast_);
+    return look.text >= 0 ? GetSysColor(look.text) : RGB(0, 0, 0);
+}
+
+void WizardWindow::FollowSystemColours(bool coloursChanged) {
+    const bool highContrast = HighContrastOn();
+    if (!coloursChanged && highContrast == highContrast_) return;
+    highContrast_ = highContrast;
+    // Only top-level windows hear of the change: the standard controls are told, as they ask.
+    for (const ControlState& s : controls_) {
+        if (s.hwnd && !IsSelfDrawn(s.kind)) SendMessageW(s.hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void WizardWindow::Paint(ControlState& s, HDC dc) {
@@ -29,9 +51,7 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
     case ControlKind::Label: {
         HGDIOBJ oldFont = SelectObject(dc, resources_->FontFor(d.id));
         SetBkMode(dc, TRANSPARENT);
-        // On the button face the system's text colour for it: a high-contrast scheme may make
-        // that face black. A colour of the description's own keeps black text.
-        SetTextColor(dc, d.background == kSystemColour ? GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 0));
+        SetTextColor(dc, TextColour(d.background));
         UINT format = DT_LEFT | DT_NOPREFIX;
         format |= d.wordWrap ? (DT_WORDBREAK | DT_TOP) : (DT_SINGLELINE | DT_VCENTER);
         const std::wstring caption = WideFromText(s.caption);
@@ -41,7 +61,7 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
     }
     case ControlKind::ShapeBox: {
         HPEN pen = CreatePen(PS_SOLID, scale_.ToScreen(std::max(d.lineWidth, 1)),
-                             static_cast<COLORREF>(d.lineColour));
+                             highContrast_ ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(d.lineColour));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HBRUSH fill = d.fillColour == kSystemColour ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                                                     : BackgroundBrush(d.fillColour);
@@ -53,7 +73,7 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
         break;
     }
     case ControlKind::PicBox: {
-        if (!d.image) break;
+        if (!d.image || highContrast_) break;  // decoration, which a high-contrast theme leaves out
         // Decoded when first drawn, not before the window can be shown.
         auto it = resources_->pictures.find(d.id);
         if (it == resources_->pictures.end()) {

@@ -50,7 +50,19 @@ bool RegisterClasses(HINSTANCE instance) {
     return true;
 }
 
+HighContrastQuery g_highContrastQuery = nullptr;
+
 }  // namespace
+
+void SetHighContrastQuery(HighContrastQuery query) { g_highContrastQuery = query; }
+
+bool HighContrastOn() {
+    if (g_highContrastQuery) return g_highContrastQuery();
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 WizardWindow::WizardWindow(const WindowDescription& description)
     : description_(description), resources_(std::make_unique<Resources>()) {}
@@ -75,6 +87,7 @@ bool WizardWindow::Build(WindowEvents* events, bool quitOnDestroy) {
         ReleaseDC(nullptr, screen);
     }
 
+    highContrast_ = HighContrastOn();
     // Window and control states from the description.
     window_ = ControlState{};
     window_.id = description_.controlId;

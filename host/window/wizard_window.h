@@ -18,7 +18,13 @@ namespace host {
 
 LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK EditBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Whether a high-contrast theme is on: the window asks when it is built and whenever the
+// system's colours or settings change. Null gives the system's answer; a test may answer as
+// Windows does where the system under test cannot.
+using HighContrastQuery = bool (*)();
+void SetHighContrastQuery(HighContrastQuery query);
 
 class WizardWindow final : public ControlSurface {
 public:
@@ -69,23 +75,31 @@ public:
     // one was just hidden or disabled), gives it to the description's first-focus control if
     // that can take it, else to the first candidate in tab order.
     void EnsureFocus();
+    // Follows the system's colours and its high-contrast theme: the surfaces and the standard
+    // controls are repainted when the theme turned on or off, or when `coloursChanged`.
+    void FollowSystemColours(bool coloursChanged);
 
 private:
     struct Resources;
     friend LRESULT CALLBACK WizardWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK PaintedControlProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK EditBoxProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK NamedControlProc(HWND, UINT, WPARAM, LPARAM);
     // What assistive technology is told (accessible_objects.cpp).
     class AccessibleObject;
     // Answers WM_GETOBJECT for the window or one of its controls: 0 leaves the system's own.
     LRESULT OnGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam);
     // A new reference to the object that tells `hwnd`, or null.
     IAccessible* ObjectFor(HWND hwnd);
-    // The controls told as the window's children: shown, not covered, no container, no
-    // picture; in reading order. False when there was no memory for them.
-    bool ToldControls(std::vector<HWND>& order);
-    // The label that introduces a box: the topmost above it on its page, or null.
+    // The controls told as the children of the window or of a container: its shown child
+    // windows, in reading order. False when there was no memory for them.
+    bool ToldChildren(HWND parent, std::vector<HWND>& order);
+    // The label that introduces a box or a bar: the topmost above it on its page, or null.
     HWND IntroducingLabel(HWND box);
+    // Names the boxes and the bar by their labels through the system's annotation, once; false
+    // when the system cannot (our own objects then name them).
+    bool AnnotateNames();
+    // A label's new caption: the names of the boxes follow.
+    void LabelCaptionChanged();
 
     ControlState* Find(ControlRef ref);
     ControlState* FindByHandle(HWND hwnd);
@@ -97,7 +111,20 @@ private:
     // False when a control could not be made; a later call tries again.
     bool CreateControls(Making making);
     void CompleteControls() { CreateControls(Making::All); }
-    bool SeenOnFirstScreen(std::size_t index) const;
+    // What the system is told is seen: a control's window is shown exactly while a person can
+    // see it, so that Tab, the mouse and assistive technology all agree with the screen. The
+    // control model keeps the control's own wish (IsWished) apart from that.
+    bool IsWished(const ControlState& s) const;
+    // Its rectangle on the screen's scale, relative to its parent's client area.
+    RECT ScreenRect(const ControlState& s) const;
+    // Wholly outside its containers, or wholly under a wished sibling above it or above one of
+    // its containers (a page behind the panel, a line behind a longer text).
+    bool IsCovered(const ControlState& s) const;
+    // Seen: wished, not covered, and its containers too. Otherwise the Visible property:
+    // wished, and its containers too, in a shown window; covering plays no part.
+    bool IsShown(const ControlState& s, bool seen) const;
+    // Shows and hides the made controls' windows as IsShown(seen) says.
+    void ShowWhatIsSeen();
     // Hands the next piece of a long text to its box, or shows a box that has it all; false
     // when no text is on its way.
     bool GiveTextPiece();
@@ -115,12 +142,16 @@ private:
     // Tab stops that can take the focus now, in tab order.
     std::vector<const ControlState*> FocusCandidates() const;
     void FocusControl(HWND control);
+    // Back to the control that had the focus when the window was left, or the first candidate.
+    void RestoreFocus();
     bool MoveAmongRadioButtons(HWND focused, bool backwards);
     LRESULT OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlMessage(ControlState& state, UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCommonMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnButtonClicked(HWND child);
     HBRUSH BackgroundBrush(std::uint32_t colour);
+    COLORREF BackgroundColour(std::uint32_t colour) const;
+    COLORREF TextColour(std::uint32_t background) const;
     void Paint(ControlState& state, HDC dc);
 
     const WindowDescription& description_;
@@ -129,8 +160,11 @@ private:
     bool createdRaised_ = false;
     bool shown_ = false;
     bool complete_ = false;  // every control has its window and its whole text
+    bool highContrast_ = false;
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
+    bool namesTried_ = false;
+    bool named_ = false;  // the boxes' and the bar's names annotated
     DpiScale scale_;
     ControlState window_;
     std::vector<ControlState> controls_;  // description order; never resized after Build

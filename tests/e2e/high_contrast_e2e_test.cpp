@@ -6,6 +6,9 @@
 #include <cstring>
 #include <map>
 
+#include "host/system/late_library.h"
+#include "host/system/win32_host.h"
+#include "tests/common/live_wizard.h"
 #include "tests/e2e/install_fixture.h"
 
 namespace {
@@ -70,7 +73,10 @@ int PixelsStandingOut(HWND control, const ShownText& text, COLORREF& background)
 class HighContrast : public SetupInstall {
 protected:
     void ExpectReadable(const std::vector<ShownText>& texts) {
-        Sleep(500);  // let the step paint
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 500; Sleep(20)) {
+            MSG msg;  // let the step paint, in this process too
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
         for (const ShownText& text : texts) {
             SCOPED_TRACE(text.name);
             HWND control = C(text.id);
@@ -119,6 +125,35 @@ TEST_F(HighContrast, EveryTextOfEveryStepStandsOutFromItsBackground) {
                                             {"选择框_查看更新内容", 0x16010075u, kBox},
                                             {"选择框_查看解决方案", 0x16010076u, kBox},
                                             {"选择框_访问官网", 0x16010077u, kBox}}));
+}
+
+// In this process, a high-contrast theme turned on (as Windows says; Wine never does) and the
+// colours changed while the window is up: no white, no picture, the texts readable.
+bool g_highContrast = false;
+TEST_F(HighContrast, EverySurfaceTakesTheSystemsColoursAtOnce) {
+    const int items[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT};
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255)}, navy = RGB(0, 0, 128);
+    host::SetHighContrastQuery([] { return g_highContrast; });
+    host::LoadCommonControls();
+    host::Win32Host hostServices;
+    test::LiveWizard live(hostServices, {});
+    ASSERT_TRUE(SetSysColors(4, items, dark) && live.Build());
+    live.window.WriteProperty({kWindowId, kPanel}, host::ControlProperty::Left, 0);
+    live.window.Show();
+    window = live.window.Handle();
+    const ShownText label{"标签1", 0x1601002bu}, picture{"图片框1", 0x16010027u};
+    auto expectOn = [&](COLORREF background, bool pictureDrawn) {
+        ExpectReadable({label});
+        EXPECT_EQ(remote::ScreenPixel(C(label.id), 1, 1), background);
+        COLORREF commonest = 0;  // not drawn, at most the button band's line at its foot stands out
+        EXPECT_EQ(PixelsStandingOut(C(picture.id), picture, commonest) >= 170, pictureDrawn);
+    };
+    expectOn(RGB(255, 255, 255), true);  // off: the description's white
+    g_highContrast = true;
+    SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    expectOn(RGB(0, 0, 0), false);
+    ASSERT_TRUE(SetSysColors(1, &items[2], &navy));
+    expectOn(navy, false);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <iterator>
 
 namespace remote {
@@ -26,21 +27,37 @@ ToldObject Tell(IAccessible* object, long childId = CHILDID_SELF) {
         told.value.assign(content, SysStringLen(content));
     }
     SysFreeString(content);
+    if (childId == CHILDID_SELF) WindowFromAccessibleObject(object, &told.hwnd);
     return told;
 }
 
+void ReadChildren(IAccessible* container, std::vector<ToldObject>& into);
+
 // The object a child variant stands for, told; an element without an object of its own is
-// told by its container.
-ToldObject TellVariant(IAccessible* container, const VARIANT& child) {
+// told by its container. A pane's children go `into` the reading in its place.
+ToldObject TellVariant(IAccessible* container, const VARIANT& child, std::vector<ToldObject>* into = nullptr) {
     if (child.vt == VT_I4) return Tell(container, child.lVal);
     ToldObject told;
     IAccessible* object = nullptr;
     if (child.vt == VT_DISPATCH && child.pdispVal &&
         SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         told = Tell(object);
+        if (into && told.role == ROLE_SYSTEM_PANE) ReadChildren(object, *into);
         object->Release();
     }
     return told;
+}
+
+// As screen readers read: the panes by their children, a picture without a name not at all.
+void ReadChildren(IAccessible* container, std::vector<ToldObject>& into) {
+    long count = 0;
+    std::vector<VARIANT> children(SUCCEEDED(container->get_accChildCount(&count)) ? std::max(count, 0L) : 0);
+    if (children.empty() || FAILED(AccessibleChildren(container, 0, count, children.data(), &count))) return;
+    for (long i = 0; i < count; ++i) {
+        const ToldObject told = TellVariant(container, children[static_cast<std::size_t>(i)], &into);
+        if (told.role != ROLE_SYSTEM_PANE && (told.role != ROLE_SYSTEM_GRAPHIC || !told.name.empty())) into.push_back(told);
+        VariantClear(&children[static_cast<std::size_t>(i)]);
+    }
 }
 
 // A caption's line breaks start indented lines of the reading.
@@ -75,17 +92,7 @@ ScreenReading ReadAloud(HWND window) {
         top) {
         reading.read = true;
         reading.window = Tell(top);
-        long count = 0;
-        if (SUCCEEDED(top->get_accChildCount(&count)) && count > 0) {
-            std::vector<VARIANT> children(static_cast<std::size_t>(count));
-            long got = 0;
-            if (SUCCEEDED(AccessibleChildren(top, 0, count, children.data(), &got))) {
-                for (long i = 0; i < got && i < count; ++i) {
-                    reading.children.push_back(TellVariant(top, children[static_cast<std::size_t>(i)]));
-                    VariantClear(&children[static_cast<std::size_t>(i)]);
-                }
-            }
-        }
+        ReadChildren(top, reading.children);
         VARIANT focus;
         VariantInit(&focus);
         if (top->get_accFocus(&focus) == S_OK) reading.focus = TellVariant(top, focus);

@@ -13,6 +13,7 @@ struct ToldObject {
     std::wstring name;
     std::wstring value;  // a box's content
     long state = 0;
+    HWND hwnd = nullptr;  // the window it tells of
 };
 
 struct ScreenReading {

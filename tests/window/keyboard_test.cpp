@@ -74,6 +74,15 @@ TEST_F(KeyboardTest, TabSkipsDisabledHiddenAndNonTabStops) {
     EXPECT_EQ(GetFocus(), H(expected::k取消)) << "tab number 0, the last row first";
 }
 
+// Back from a minimise or another program, Windows gives the window itself the focus first.
+TEST_F(KeyboardTest, TheFocusComesBackWithTheWindow) {
+    ShowLicenceStep();
+    SetFocus(H(expected::k接受));
+    SendMessageW(w->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(w->Handle());
+    EXPECT_EQ(GetFocus(), H(expected::k接受));
+}
+
 TEST_F(KeyboardTest, EnterAndEscapeDoNothing) {
     ShowLicenceStep();
     SetFocus(H(expected::k下一步));
