@@ -32,6 +32,8 @@ void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(bl
 void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace std {
+// Defined here, the library's object that holds it (and its unwind tables) stays out.
+const nothrow_t nothrow{};
 void __throw_bad_alloc() { EndWithZero(); }
 void __throw_bad_array_new_length() { EndWithZero(); }
 void __throw_length_error(const char*) { EndWithZero(); }

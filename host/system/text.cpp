@@ -36,7 +36,9 @@ bool MatchesAt(std::string_view text, std::size_t pos, std::string_view find, bo
 
 }  // namespace
 
-Text TextFromField(const char* field, std::size_t capacity) { return Text(field, strnlen(field, capacity)); }
+Text TextFromField(const char* field, std::size_t capacity) {
+    return Text(field, std::find(field, field + capacity, '\0'));
+}
 
 Text LeftBytes(std::string_view text, int n) {
     if (n <= 0) return Text();

@@ -252,7 +252,10 @@ void ProtectExistingProgramFolder(const std::wstring& folder, PACL protectedList
     if (!ownerTrusted) {
         // Taking a folder that someone else owns needs the right to take ownership.
         HANDLE token = nullptr;
-        TOKEN_PRIVILEGES take{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+        // Filled in place: an initialiser would be kept as writable data, a section of its own.
+        TOKEN_PRIVILEGES take{};
+        take.PrivilegeCount = 1;
+        take.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
             if (LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &take.Privileges[0].Luid)) {
                 AdjustTokenPrivileges(token, FALSE, &take, 0, nullptr, nullptr);

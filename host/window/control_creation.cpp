@@ -107,7 +107,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
         lstrcpynW(lf.lfFaceName, base.lfFaceName, LF_FACESIZE);
         if (HFONT font = CreateFontIndirectW(&lf)) {
             resources_->ownFonts.push_back(font);
-            resources_->fontOf[d.id] = font;
+            resources_->fontOf.Put(d.id, font);
         }
     }
     SendMessageW(s.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->FontFor(d.id)), FALSE);

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <vector>
 
 #include "host/window/wizard_window.h"
@@ -54,31 +54,50 @@ inline bool CanTakeFocus(ControlKind kind) {
 void AttachKeyboard(WizardWindow* window);
 void DetachKeyboard(WizardWindow* window);
 
+// A few values keyed by control id or colour: a handful of rows, so a plain list searched in
+// order, which is less code than a tree.
+template <class Value>
+struct SmallTable {
+    std::vector<std::pair<std::uint32_t, Value>> rows;
+
+    const Value* Find(std::uint32_t key) const {
+        for (const auto& row : rows)
+            if (row.first == key) return &row.second;
+        return nullptr;
+    }
+    const Value& Put(std::uint32_t key, const Value& value) {
+        for (auto& row : rows)
+            if (row.first == key) return row.second = value;
+        rows.emplace_back(key, value);
+        return rows.back().second;
+    }
+};
+
 // GDI objects the window owns: fonts, brushes and the decoded pictures.
 struct WizardWindow::Resources {
     HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     std::vector<HFONT> ownFonts;
-    std::map<std::uint32_t, HFONT> fontOf;  // control id -> font of its own
-    std::map<std::uint32_t, HBRUSH> brushes;  // colour -> brush
+    SmallTable<HFONT> fontOf;  // control id -> font of its own
+    SmallTable<HBRUSH> brushes;  // colour -> brush
     struct Picture {
         HBITMAP bitmap = nullptr;
         HICON icon = nullptr;
         int width = 0, height = 0;
     };
-    std::map<std::uint32_t, Picture> pictures;  // control id -> decoded picture
+    SmallTable<Picture> pictures;  // control id -> decoded picture
 
     ~Resources() {
         for (HFONT f : ownFonts) DeleteObject(f);
-        for (auto& [colour, brush] : brushes) DeleteObject(brush);
-        for (auto& [id, p] : pictures) {
+        for (auto& [colour, brush] : brushes.rows) DeleteObject(brush);
+        for (auto& [id, p] : pictures.rows) {
             if (p.bitmap) DeleteObject(p.bitmap);
             if (p.icon) DestroyIcon(p.icon);
         }
     }
 
     HFONT FontFor(std::uint32_t id) const {
-        auto it = fontOf.find(id);
-        return it == fontOf.end() ? guiFont : it->second;
+        const HFONT* own = fontOf.Find(id);
+        return own ? *own : guiFont;
     }
 };
 

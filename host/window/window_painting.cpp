@@ -14,10 +14,9 @@ namespace host {
 HBRUSH WizardWindow::BackgroundBrush(std::uint32_t colour) {
     const SurfaceLook look = LookOf(colour, highContrast_);
     if (look.background >= 0) return GetSysColorBrush(look.background);
-    auto it = resources_->brushes.find(colour);
-    if (it != resources_->brushes.end()) return it->second;
+    if (const HBRUSH* made = resources_->brushes.Find(colour)) return *made;
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
-    resources_->brushes[colour] = brush;
+    resources_->brushes.Put(colour, brush);
     return brush;
 }
 
@@ -75,14 +74,14 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
     case ControlKind::PicBox: {
         if (!d.image || highContrast_) break;  // decoration, which a high-contrast theme leaves out
         // Decoded when first drawn, not before the window can be shown.
-        auto it = resources_->pictures.find(d.id);
-        if (it == resources_->pictures.end()) {
+        const Resources::Picture* found = resources_->pictures.Find(d.id);
+        if (!found) {
             Resources::Picture decoded;
             if (IsJpeg(*d.image)) decoded.bitmap = DecodeJpeg(*d.image, decoded.width, decoded.height);
             else decoded.icon = DecodeIcon(*d.image, decoded.width, decoded.height);
-            it = resources_->pictures.emplace(d.id, decoded).first;
+            found = &resources_->pictures.Put(d.id, decoded);
         }
-        const Resources::Picture& p = it->second;
+        const Resources::Picture& p = *found;
         const bool stretch = d.fit == ImageFit::Stretch;
         // "Own size" is the picture's size on a 96-DPI screen.
         const int w = stretch ? rc.right : scale_.ToScreen(p.width);
