@@ -120,20 +120,39 @@ struct Install {
             ahead.push_back({step->files[i], Stage(InFolder(step->files[i]), step->files[i])});
         }
     }
-    // The internet shortcuts that also go to the Start menu and the desktop, into `target`,
-    // after what an earlier run cut short left there: written side by side, placed in order.
-    void CopyWebShortcuts(const Text& target) {
-        c.host.RemoveNewFileLeftovers(target);
-        std::vector<std::unique_ptr<host::StagedWrite>> copies;
+    // The shortcut step's files, started during the last file step's waits and placed in the
+    // shortcut step's turn, in its order; `shortcutsStarted` once that was decided.
+    std::vector<std::unique_ptr<host::StagedWrite>> shortcuts;
+    bool shortcutsStarted = false;
+    bool WantsShortcuts() const {
+        // Links to a product that is not whole would only mislead.
+        return programs == WriteOutcome::Written && c.controls.ReadBool(选择框_创建快捷方式, ControlProperty::Checked);
+    }
+    // The internet shortcuts that also go to the Start menu and the desktop, into `target`.
+    void StageWebShortcuts(const Text& target) {
         for (const payload::CatalogEntry& entry : c.catalog) {
-            if (entry.copiedWithShortcuts) copies.push_back(Stage(Under(target, entry.destinationPiece), entry.id));
-        }
-        for (const auto& copy : copies) {
-            if (copy) copy->Place();
+            if (entry.copiedWithShortcuts) shortcuts.push_back(Stage(Under(target, entry.destinationPiece), entry.id));
         }
     }
-    void Link(const Text& linkPath, const Text& target) {
-        c.host.CreateShortcut(linkPath, target, std::nullopt, std::nullopt, std::nullopt);  // the target alone
+    void StageLink(const Text& linkPath, const Text& target) {
+        // The target alone.
+        shortcuts.push_back(c.host.StageShortcut({linkPath, target, std::nullopt, std::nullopt, std::nullopt}));
+    }
+    void StageShortcuts() {
+        shortcutsStarted = true;
+        if (!WantsShortcuts()) return;
+        const Text program = InFolder(CatalogId::MainProgram);
+        const Text menu = Under(c.host.SpecialFolderPath(host::special_folder::kPrograms), "\\Lumora");
+        const Text desktop = c.host.SpecialFolderPath(host::special_folder::kDesktop);
+        c.host.MakeDirectory(menu);
+        // What an earlier run cut short left there goes before these new files are made.
+        c.host.RemoveNewFileLeftovers(menu);
+        c.host.RemoveNewFileLeftovers(desktop);
+        StageWebShortcuts(menu);
+        StageLink(Under(menu, "\\Lumora"), program);
+        StageLink(Under(menu, "\\卸载"), InFolder(CatalogId::Uninstaller));
+        StageWebShortcuts(desktop);
+        StageLink(Under(desktop, "\\Lumora"), program);
     }
 };
 
@@ -150,6 +169,8 @@ bool WriteFileSteps(Install& in, std::span<const FileStep> steps, bool decides, 
             }
         }
         in.StageAhead(k + 1 < steps.size() ? &steps[k + 1] : next);
+        // The last file step: the shortcuts are made while its bar moves.
+        if (k + 1 == steps.size() && !next) in.StageShortcuts();
         if (!StepProgress(in.c, 进度条1, step.steps)) return false;
     }
     return true;
@@ -182,18 +203,14 @@ bool WriteTexts(Install& in) {
 }
 
 bool MakeShortcuts(Install& in) {
-    // Links to a product that is not whole would only mislead.
-    if (in.programs != WriteOutcome::Written) return true;
-    if (!in.c.controls.ReadBool(选择框_创建快捷方式, ControlProperty::Checked)) return true;
-    const Text program = in.InFolder(CatalogId::MainProgram);
-    const Text menu = Under(in.c.host.SpecialFolderPath(host::special_folder::kPrograms), "\\Lumora");
-    in.c.host.MakeDirectory(menu);
-    in.CopyWebShortcuts(menu);
-    in.Link(Under(menu, "\\Lumora"), program);
-    in.Link(Under(menu, "\\卸载"), in.InFolder(CatalogId::Uninstaller));
-    const Text desktop = in.c.host.SpecialFolderPath(host::special_folder::kDesktop);
-    in.CopyWebShortcuts(desktop);
-    in.Link(Under(desktop, "\\Lumora"), program);
+    if (!in.shortcutsStarted) in.StageShortcuts();
+    // Each in its turn; dropped unplaced when the option no longer holds.
+    if (in.WantsShortcuts()) {
+        for (const auto& write : in.shortcuts) {
+            if (write) write->Place();
+        }
+    }
+    in.shortcuts.clear();
     return true;
 }
 
@@ -226,7 +243,7 @@ bool StepProgress(WizardContext& c, std::uint32_t barId, int count) {
 }
 
 void RunInstall(WizardContext& c) {
-    Install in{c, c.controls.ReadText(编辑框_路径, ControlProperty::Text), WriteOutcome::Written, {}};
+    Install in{c, c.controls.ReadText(编辑框_路径, ControlProperty::Text), WriteOutcome::Written, {}, {}, false};
     for (const auto step : kInstallSteps) {
         if (!step(in)) return;
     }

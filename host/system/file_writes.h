@@ -19,6 +19,9 @@ std::wstring FilePath(const Text& path);
 OwnedHandle MakeNewFileBeside(const std::wstring& target, unsigned& counter, std::wstring& made);
 // Writes the blocks in order and flushes them to the disk.
 bool WriteAll(HANDLE file, std::initializer_list<ByteRange> blocks);
+// Saves a shell link with exactly the parts given into the file at `path`, on a thread whose
+// component services are started.
+bool SaveLinkFile(const ShortcutLink& link, const std::wstring& path);
 // The outcome that a failure with this error stands for.
 WriteOutcome Refused(DWORD error);
 // Puts the whole, flushed new file in the place of `target` in one step, or leaves both as

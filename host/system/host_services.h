@@ -209,13 +209,26 @@ public:
         return std::make_unique<AtPlace>(*this, path, bytes);
     }
 
+    // SaveShortcut's save, started now and finished by the StagedWrite's Place (Failed for
+    // anything that failed). This form saves everything at Place.
+    virtual std::unique_ptr<StagedWrite> StageShortcut(const ShortcutLink& link) {
+        struct AtPlace final : StagedWrite {
+            AtPlace(HostServices& h, const ShortcutLink& l) : host(h), link(l) {}
+            WriteOutcome Place() override { return host.SaveShortcut(link) ? WriteOutcome::Written : WriteOutcome::Failed; }
+            HostServices& host;
+            ShortcutLink link;
+        };
+        return std::make_unique<AtPlace>(*this, link);
+    }
+
     // Environment. The variable's value as the program started with it; empty when not set.
     virtual Text ReadEnvironmentVariable(const Text& name) = 0;
     // A text value (REG_SZ, or REG_EXPAND_SZ expanded); `defaultValue` for anything else.
     virtual Text ReadRegistryText(int root, const Text& path, const Text& defaultValue = Text()) = 0;
 
-    // Returns after more than `milliseconds` on the tick counter, having handled the window
-    // messages that arrived meanwhile; a WM_QUIT stays in the queue. 0 or less returns at once.
+    // Returns after more than `milliseconds` on the performance counter, having handled the
+    // window messages that arrived meanwhile; a WM_QUIT stays in the queue. 0 or less returns
+    // at once.
     virtual void Wait(int milliseconds) = 0;
 };
 

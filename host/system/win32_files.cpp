@@ -358,11 +358,10 @@ Text Win32Host::SpecialFolderPath(int folder) {
     return path;
 }
 
-bool Win32Host::SaveShortcut(const ShortcutLink& link) {
+bool SaveLinkFile(const ShortcutLink& link, const std::wstring& path) {
     ComRef<IShellLinkW> shellLink;
     const auto create = LateFunction<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
-    if (!EnsureComponentServices() || !create ||
-        FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
+    if (!create || FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
         return false;
     }
     ComRef<IPersistFile> file;
@@ -373,16 +372,19 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     if (link.description) shellLink->SetDescription(WideFromText(*link.description).c_str());
     if (link.arguments) shellLink->SetArguments(WideFromText(*link.arguments).c_str());
     if (link.workingFolder) shellLink->SetWorkingDirectory(WideFromText(*link.workingFolder).c_str());
+    return SUCCEEDED(file->Save(path.c_str(), FALSE));
+}
 
+bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     const std::wstring name = FilePath(ShortcutFileName(link.linkPath));
-    if (name.empty()) return false;
+    if (name.empty() || !EnsureComponentServices()) return false;
     // Saved under a new name of its own, flushed, then put in the link's place.
     std::wstring made;
     {
         const OwnedHandle reserved = MakeNewFileBeside(name, newFiles_, made);
         if (!reserved.valid()) return false;
     }
-    bool saved = SUCCEEDED(file->Save(made.c_str(), FALSE));
+    bool saved = SaveLinkFile(link, made);
     if (saved) {
         const OwnedHandle written(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         saved = written.valid() && FlushFileBuffers(written.get());

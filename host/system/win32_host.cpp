@@ -280,23 +280,31 @@ void Win32Host::OpenWebAddress(const Text& address) {
 
 void Win32Host::Wait(int milliseconds) {
     if (milliseconds <= 0) return;
-    const DWORD start = GetTickCount();
-    const DWORD span = static_cast<DWORD>(milliseconds);
+    // Timed on the performance counter: the tick counter moves in steps of about 16 ms, and a
+    // wait timed on it lasts until the step after the span, up to a whole step too long.
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const long long perMs = frequency.QuadPart / 1000 > 0 ? frequency.QuadPart / 1000 : 1;
+    const long long span = static_cast<long long>(milliseconds) * perMs;
+    // The system's timer wakes sleepers on its own steps (15.6 ms on Windows unless a program
+    // asks for finer ones): asked for 1 ms while waiting, so the sleep ends near the span.
+    const auto begin = LateFunction<UINT(WINAPI*)(UINT)>("winmm.dll", "timeBeginPeriod");
+    const auto end = LateFunction<UINT(WINAPI*)(UINT)>("winmm.dll", "timeEndPeriod");
+    const bool finer = begin && end && begin(1) == 0;
     for (;;) {
         const bool quitQueued = !HandlePendingMessages();
-        // Unsigned difference: correct across the counter's wrap.
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed > span) return;
-        // Sleep until a message arrives or the counter may have reached the span, and from there
-        // a millisecond at a time: the counter moves in steps (of about 16 ms, on Windows and
-        // here under Wine alike), and sleeping the whole span plus one from now would overshoot
-        // the step that ends the wait by as long as this wait started after the step before.
-        const DWORD remaining = span > elapsed ? span - elapsed : 1;
+        QueryPerformanceCounter(&now);
+        const long long elapsed = now.QuadPart - start.QuadPart;
+        if (elapsed > span) break;
+        // Sleep until a message arrives or the span is over, rounded up to a whole millisecond.
+        const DWORD remaining = static_cast<DWORD>((span - elapsed) / perMs + 1);
         // A queued WM_QUIT counts as input that is always there, so then wake only for messages
         // that arrive from now on.
         MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT,
                                     quitQueued ? 0 : MWMO_INPUTAVAILABLE);
     }
+    if (finer) end(1);
 }
 
 }  // namespace host

@@ -44,9 +44,10 @@ public:
     bool FileExists(const Text& path) override;
     int RemoveNewFileLeftovers(const Text& folder) override;
     WriteOutcome WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) override;
-    // On a thread of its own; the new file is marked for deletion until its Place, so that the
+    // On another thread; the new file is marked for deletion until its Place, so that the
     // system removes it should the program end before (staged_write.cpp).
     std::unique_ptr<StagedWrite> StageBytes(const Text& path, ByteRange bytes) override;
+    std::unique_ptr<StagedWrite> StageShortcut(const ShortcutLink& link) override;
 
     Text ReadEnvironmentVariable(const Text& name) override;
     Text ReadRegistryText(int root, const Text& path, const Text& defaultValue) override;

@@ -141,7 +141,12 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         s->position = Clamp(AsInt(value), 0, kMaxPosition);
         if (h) {
             const int shown = Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum));
+            // Drawn with the next messages rather than here: the install moves the bar between
+            // waits, where drawing would add to every step instead of filling the wait.
+            SendMessageW(h, WM_SETREDRAW, FALSE, 0);
             SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
+            SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(h, nullptr, FALSE);
         }
         break;
     case ControlProperty::Minimum:

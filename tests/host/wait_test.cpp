@@ -1,4 +1,4 @@
-// Wait: time on the tick counter, messages handled through the program's loop step, and a
+// Wait: time on the performance counter, messages handled through the program's loop step, and a
 // WM_QUIT left for the main loop.
 #include <windows.h>
 
@@ -18,13 +18,21 @@ constexpr UINT kLate = WM_APP + 3;        // arrives from another thread while w
 constexpr UINT kSent = WM_APP + 4;        // sent (not posted) from another thread
 constexpr UINT kConsumed = WM_APP + 5;    // taken by the pre-translation hook
 
+// Milliseconds on the performance counter, the clock the wait keeps.
+double Now() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 struct Seen {
     int counted = 0;
     int late = 0;
     int sent = 0;
     int consumedByWindow = 0;
     int timers = 0;
-    DWORD lateTick = 0;
+    double lateAt = 0;
     HANDLE signal = nullptr;
 } g_seen;
 int g_hookSaw = 0;
@@ -33,7 +41,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
         case kCount: ++g_seen.counted; return 0;
         case kSignal: SetEvent(g_seen.signal); return 0;
-        case kLate: ++g_seen.late; g_seen.lateTick = GetTickCount(); return 0;
+        case kLate: ++g_seen.late; g_seen.lateAt = Now(); return 0;
         case kSent: ++g_seen.sent; return 0;
         case kConsumed: ++g_seen.consumedByWindow; return 0;
         case WM_TIMER: ++g_seen.timers; return 0;
@@ -78,10 +86,9 @@ protected:
 TEST_F(Waiting, LastsLongerThanTheCountAndLeavesWmQuitQueued) {
     for (int i = 0; i < 3; ++i) PostMessageA(window_, kCount, 0, 0);
     PostQuitMessage(3);
-    const DWORD before = GetTickCount();
+    const double before = Now();
     host_.Wait(15);
-    const DWORD after = GetTickCount();
-    EXPECT_GT(after - before, 15u);
+    EXPECT_GT(Now() - before, 15.0);
     EXPECT_EQ(g_seen.counted, 3);
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
@@ -92,9 +99,9 @@ TEST_F(Waiting, LastsLongerThanTheCountAndLeavesWmQuitQueued) {
 TEST_F(Waiting, AQueuedQuitEndsTheHandlingOfWhatFollowsIt) {
     PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 4, 0);
     PostMessageA(window_, kCount, 0, 0);
-    const DWORD before = GetTickCount();
+    const double before = Now();
     host_.Wait(100);  // must still take its time although the queue is never empty
-    EXPECT_GT(GetTickCount() - before, 100u);
+    EXPECT_GT(Now() - before, 100.0);
     EXPECT_EQ(g_seen.counted, 0);
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
@@ -127,16 +134,16 @@ TEST_F(Waiting, MessagesArrivingMeanwhileAreHandledWhenTheyArrive) {
         sendReturned = true;
         PostMessageA(window_, kLate, 0, 0);
     });
-    const DWORD start = GetTickCount();
+    const double start = Now();
     host_.Wait(1000);
-    const DWORD end = GetTickCount();
+    const double end = Now();
     other.join();
     KillTimer(window_, 1);
-    EXPECT_GT(end - start, 1000u);
+    EXPECT_GT(end - start, 1000.0);
     EXPECT_EQ(g_seen.sent, 1);
     EXPECT_TRUE(sendReturned);
     ASSERT_EQ(g_seen.late, 1);
-    EXPECT_LT(g_seen.lateTick - start, 700u) << "a message that arrived during the wait was left lying";
+    EXPECT_LT(g_seen.lateAt - start, 700.0) << "a message that arrived during the wait was left lying";
     EXPECT_GE(g_seen.timers, 3);
 }
 

@@ -92,11 +92,11 @@ const std::vector<std::string> kTextWrites = {
 const std::vector<std::string> kShortcutWrites = {
     "mkdir C:\\Menu\\Lumora",
     "tidy C:\\Menu\\Lumora",
+    "tidy C:\\Desk\\",
     "write C:\\Menu\\Lumora\\Lumora官网.url " + Size(7),
     "write C:\\Menu\\Lumora\\Lumora视频教程.url " + Size(8),
     "link C:\\Menu\\Lumora\\Lumora -> " + D + "\\Lumora.exe",
     "link C:\\Menu\\Lumora\\卸载 -> " + D + "\\卸载.exe",
-    "tidy C:\\Desk\\",
     "write C:\\Desk\\Lumora官网.url " + Size(7),
     "write C:\\Desk\\Lumora视频教程.url " + Size(8),
     "link C:\\Desk\\Lumora -> " + D + "\\Lumora.exe",
@@ -126,8 +126,9 @@ TEST_F(Install, EverythingInOrderWithBothOptions) {
     EXPECT_TRUE(scripted.endProgramCalls.empty());
 }
 
-// Each file is started while the bar moves for the one before it (the first, and the copies
-// outside the destination, in their turn); one whose option is gone by its turn is not written.
+// Each file is started while the bar moves for the one before it (the first in its turn, the
+// shortcuts' files while it moves for the last); one whose option is gone by its turn is not
+// written.
 TEST_F(Install, EachFileIsWrittenAheadAndPlacedInItsTurn) {
     Ready();
     RunInstall();
@@ -135,8 +136,10 @@ TEST_F(Install, EachFileIsWrittenAheadAndPlacedInItsTurn) {
         {D + "\\Lumora.exe", 0},       {D + "\\TarvelUP.exe", 0},           {D + "\\卸载.exe", 10},
         {D + "\\Function.dll", 20},    {D + "\\Tarvel-Skin.dll", 30},       {D + "\\更新日志.log", 40},
         {D + "\\常见问题解答.txt", 60}, {D + "\\Lumora官网.url", 70},        {D + "\\Lumora视频教程.url", 70},
-        {"C:\\Menu\\Lumora\\Lumora官网.url", 90}, {"C:\\Menu\\Lumora\\Lumora视频教程.url", 90},
-        {"C:\\Desk\\Lumora官网.url", 90},        {"C:\\Desk\\Lumora视频教程.url", 90},
+        {"C:\\Menu\\Lumora\\Lumora官网.url", 80}, {"C:\\Menu\\Lumora\\Lumora视频教程.url", 80},
+        {"C:\\Menu\\Lumora\\Lumora", 80},        {"C:\\Menu\\Lumora\\卸载", 80},
+        {"C:\\Desk\\Lumora官网.url", 80},        {"C:\\Desk\\Lumora视频教程.url", 80},
+        {"C:\\Desk\\Lumora", 80},
     };
     EXPECT_EQ(scripted.staged, ahead);
 
@@ -214,10 +217,10 @@ TEST_F(Install, SpecialFoldersThatCannotBeFoundLeaveTheBarePieces) {
     RunInstall();
     const auto ops = Operations();
     const std::vector<std::string> tail(ops.end() - 10, ops.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"mkdir \\Lumora", "tidy \\Lumora", "write \\Lumora\\Lumora官网.url " + Size(7),
+    EXPECT_EQ(tail, (std::vector<std::string>{"mkdir \\Lumora", "tidy \\Lumora", "tidy ", "write \\Lumora\\Lumora官网.url " + Size(7),
                                                "write \\Lumora\\Lumora视频教程.url " + Size(8),
                                                "link \\Lumora\\Lumora -> " + D + "\\Lumora.exe",
-                                               "link \\Lumora\\卸载 -> " + D + "\\卸载.exe", "tidy ",
+                                               "link \\Lumora\\卸载 -> " + D + "\\卸载.exe",
                                                "write \\Lumora官网.url " + Size(7),
                                                "write \\Lumora视频教程.url " + Size(8),
                                                "link \\Lumora -> " + D + "\\Lumora.exe"}));

@@ -137,6 +137,10 @@ public:
         staged.emplace_back(path, static_cast<int>(std::count(calls.begin(), calls.end(), "wait 15")));
         return HostServices::StageBytes(path, bytes);
     }
+    std::unique_ptr<host::StagedWrite> StageShortcut(const host::ShortcutLink& link) override {
+        staged.emplace_back(link.linkPath, static_cast<int>(std::count(calls.begin(), calls.end(), "wait 15")));
+        return HostServices::StageShortcut(link);
+    }
     bool FileExists(const host::Text& path) override { return files.count(path) != 0; }
     int RemoveNewFileLeftovers(const host::Text& folder) override {
         calls.push_back("tidy " + folder);
