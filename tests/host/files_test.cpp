@@ -399,29 +399,6 @@ protected:
     Text target_ = In("Lumora.exe");
 };
 
-// A link staged is saved on a thread of its own, appears only at Place, and leaves nothing
-// when dropped.
-TEST_F(Shortcuts, StagedLinkTakesItsPlaceOnlyWhenTold) {
-    for (const bool placed : {true, false}) {
-        SCOPED_TRACE(placed ? "placed" : "dropped");
-        {
-            const auto staged = host_.StageShortcut({In("Staged"), target_, std::nullopt, std::nullopt, std::nullopt});
-            Sleep(50);
-            EXPECT_FALSE(test::IsFile(In("Staged.lnk")));
-            if (placed) {
-                EXPECT_EQ(staged->Place(), host::WriteOutcome::Written);
-            }
-        }
-        const auto link = LoadLink(In("Staged.lnk"));
-        ASSERT_EQ(link.has_value(), placed);
-        if (placed) {
-            EXPECT_EQ(lstrcmpiA(link->target.c_str(), target_.c_str()), 0) << link->target;
-        }
-        EXPECT_TRUE(NoNewFilesIn(root_.path()));
-        DeleteFileA(In("Staged.lnk").c_str());
-    }
-}
-
 TEST_F(Shortcuts, TargetAloneWithShowCommand) {
     ASSERT_TRUE(host_.CreateShortcut(In("Lumora"), target_));
     ASSERT_TRUE(test::IsFile(In("Lumora.lnk")));
