@@ -297,8 +297,14 @@ void Win32Host::Wait(int milliseconds) {
         QueryPerformanceCounter(&now);
         const long long elapsed = now.QuadPart - start.QuadPart;
         if (elapsed > span) break;
-        // Sleep until a message arrives or the span is over, rounded up to a whole millisecond.
-        const DWORD remaining = static_cast<DWORD>((span - elapsed) / perMs + 1);
+        // Sleep until a message arrives or the whole milliseconds left are over; what is left of
+        // the last one is given away a slice at a time, since a sleep would overshoot it by up
+        // to a millisecond at every wake-up (each message handled in the wait is one).
+        if (span - elapsed < perMs) {
+            SwitchToThread();
+            continue;
+        }
+        const DWORD remaining = static_cast<DWORD>((span - elapsed) / perMs);
         // A queued WM_QUIT counts as input that is always there, so then wake only for messages
         // that arrive from now on.
         MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT,
