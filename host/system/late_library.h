@@ -16,7 +16,7 @@ Function LateFunction(const char* library, const char* name) {
 
 // The common controls: the themed buttons, boxes and progress bar that the program's manifest
 // asks for. Loading them costs about as long as everything else the window does before it
-// shows, so the window shows first and has them loaded on a thread of its own.
+// shows, so the window shows first and has them loaded on the thread aside (aside.h).
 bool CommonControlsLoaded();
 // Loads them (on whichever thread calls: the window has them loaded on one of its own).
 void LoadCommonControls();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "host/system/aside.h"
 #include "host/system/file_writes.h"
 #include "host/system/late_library.h"
 #include "host/system/text.h"
@@ -53,8 +54,8 @@ public:
     }
 
 private:
-    // One thread writes the staged files in the order they were staged and ends when none is
-    // left: under Wine every thread holds about a megabyte of private memory while it lives.
+    // The thread aside writes the staged files in the order they were staged, as one job that
+    // ends when none is left.
     enum class State { Queued, Running, Done, Taken };
     static SRWLOCK lock_;
     static Win32StagedWrite* first_;  // the queue, not started yet
@@ -67,11 +68,7 @@ private:
         last_ = this;
         bool queued = true;
         if (!working_) {
-            // A small stack: the thread calls the system, and the shell's link code.
-            const HANDLE thread =
-                CreateThread(nullptr, 256 * 1024, &Work, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-            working_ = thread != nullptr;
-            if (thread) CloseHandle(thread);
+            working_ = RunAside(&Work, nullptr);
             queued = working_;
             if (!queued) Unlink();
         }
@@ -89,14 +86,14 @@ private:
         }
         next_ = nullptr;
     }
-    static DWORD WINAPI Work(void*) {
+    static void Work(void*) {
         for (;;) {
             AcquireSRWLockExclusive(&lock_);
             Win32StagedWrite* write = first_;
             if (!write) {
                 working_ = false;
                 ReleaseSRWLockExclusive(&lock_);
-                return 0;
+                return;
             }
             write->Unlink();
             write->state_ = State::Running;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "host/system/aside.h"
 #include "host/system/late_library.h"
 #include "host/system/system_text.h"
 #include "host/window/window_geometry.h"
@@ -13,12 +14,11 @@
 namespace host {
 namespace {
 
-// The thread that loads the common controls for a window that shows without them, then tells
-// it; a window closed meanwhile is not told.
-DWORD WINAPI LoadCommonControlsFor(void* window) {
+// Loads the common controls for a window that shows without them (on the thread aside), then
+// tells it; a window closed meanwhile is not told.
+void LoadCommonControlsFor(void* window) {
     LoadCommonControls();
     PostMessageW(static_cast<HWND>(window), kCommonControlsIn, 0, 0);
-    return 0;
 }
 
 bool RegisterClasses(HINSTANCE instance) {
@@ -163,9 +163,8 @@ void WizardWindow::Show() {
     ShowWindow(hwnd_, SW_SHOW);
     shown_ = true;
     if (aside) {
-        // Without a thread for it, here and now.
-        if (HANDLE loading = CreateThread(nullptr, 0, LoadCommonControlsFor, hwnd_, 0, nullptr)) CloseHandle(loading);
-        else LoadCommonControlsFor(hwnd_);
+        // Without the thread aside, here and now.
+        if (!RunAside(&LoadCommonControlsFor, hwnd_)) LoadCommonControlsFor(hwnd_);
         return;
     }
     EnsureFocus();

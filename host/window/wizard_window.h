@@ -44,8 +44,8 @@ public:
     void RaiseCreated();
     // Makes the first screen's controls, shows the window, and asks for the first portion of
     // the rest; the first portions paint the window before more is made. When the common
-    // controls are not in the process yet, it shows the window first and loads them on a
-    // thread of their own: the window answers meanwhile, and its first screen is made as soon
+    // controls are not in the process yet, it shows the window first and loads them on the
+    // thread aside (aside.h): the window answers meanwhile, and its first screen is made as soon
     // as they are in.
     void Show();
 

@@ -90,7 +90,7 @@ TEST_F(SetupWindow, PaintsTheWelcomeStep) {
 }
 
 TEST_F(SetupWindow, ItsControlsAreThoseOfTheCommonControlsOfVersion6) {
-    // Loaded on a thread of their own after the window shows, they must still be the version
+    // Loaded on the thread aside after the window shows, they must still be the version
     // that the manifest asks for (from the side-by-side store), not the system folder's.
     HMODULE modules[256];
     DWORD bytes = 0;
