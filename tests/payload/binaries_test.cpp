@@ -139,6 +139,47 @@ TEST(Binaries, HeadersAskForAnyBaseAndNoExecutableDataAndCarryNoLinkTime) {
     }
 }
 
+// The image checksum, as the system computes it: the file's 16-bit words summed with their
+// carries folded in, the checksum field itself left out, and the file's length added.
+std::uint32_t ChecksumOf(const std::vector<unsigned char>& bytes, std::size_t checksumAt) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        if (i >= checksumAt && i < checksumAt + 4) continue;
+        sum += bytes[i] | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return ((sum & 0xFFFF) + (sum >> 16)) + static_cast<std::uint32_t>(bytes.size());
+}
+
+// A section that starts on a page of the file Wine maps from the file; one that starts
+// elsewhere it copies into the process's private memory. So the setup's read-only data, which
+// holds the carried files and the pictures, is moved onto a page after the link, and its
+// checksum made again: the moved setup's checksum is the one its bytes give, as the linker's is
+// for the programs it carries, which are not moved.
+TEST(Binaries, TheSetupsReadOnlyDataStartsOnAPageAndEveryChecksumIsItsBytesOwn) {
+    std::vector<std::pair<std::string, std::vector<unsigned char>>> images;
+    for (payload::CatalogId id : {payload::CatalogId::MainProgram, payload::CatalogId::Uninstaller,
+                                  payload::CatalogId::SkinLibrary}) {
+        const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
+        images.push_back({payload::CatalogEntryOf(id).name, {block->Bytes(), block->Bytes() + block->length}});
+    }
+    auto setup = product_files::Read(product_files::SetupPath());
+    ASSERT_TRUE(setup.has_value());
+    images.push_back({"LumoraSetup.exe", *setup});
+    for (const auto& [name, bytes] : images) {
+        SCOPED_TRACE(name);
+        pe::Image image;
+        std::string error;
+        ASSERT_TRUE(pe::Parse(bytes.data(), bytes.size(), image, error)) << error;
+        EXPECT_EQ(image.checksum, ChecksumOf(bytes, image.checksumAt));
+        if (name != "LumoraSetup.exe") continue;
+        const auto data = std::find_if(image.sections.begin(), image.sections.end(),
+                                       [](const pe::SectionStart& s) { return s.name == ".rdata"; });
+        ASSERT_NE(data, image.sections.end());
+        EXPECT_EQ(data->rawOffset % 4096, 0u) << data->rawOffset;
+    }
+}
+
 // The setup and 卸载.exe are known by name and picture: the product's icon at every size
 // Explorer asks for, each image one the system decodes at its size, and the version resource.
 TEST(Binaries, SetupAndUninstallerCarryTheIconAtEverySizeAndTheVersion) {

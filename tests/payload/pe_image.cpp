@@ -116,11 +116,13 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
     std::size_t optional = fileHeader + 20;
     std::uint32_t directoryCount = 0;
     if (!r.U16(optional, image.optionalMagic) || image.optionalMagic != 0x10B ||
-        !r.U16(optional + 68, image.subsystem) || !r.U16(optional + 70, image.dllCharacteristics) ||
+        !r.U32(optional + 64, image.checksum) || !r.U16(optional + 68, image.subsystem) ||
+        !r.U16(optional + 70, image.dllCharacteristics) ||
         !r.U32(optional + 92, directoryCount)) {
         error = "not a PE32 optional header";
         return false;
     }
+    image.checksumAt = optional + 64;
     auto directory = [&](std::uint32_t index, std::uint32_t& rva, std::uint32_t& length) {
         rva = length = 0;
         return index >= directoryCount ||
@@ -136,6 +138,9 @@ bool Parse(const unsigned char* bytes, std::size_t size, Image& image, std::stri
             return false;
         }
         sections.push_back(s);
+        std::string name;
+        for (std::size_t c = 0; c < 8 && bytes[at + c]; ++c) name += static_cast<char>(bytes[at + c]);
+        image.sections.push_back({name, s.rawOffset});
     }
 
     // The certificate table is addressed by its offset in the file (it is never mapped), the

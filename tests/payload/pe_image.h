@@ -19,6 +19,12 @@ struct Directory {
     bool inFile = false;  // lies wholly in the file's bytes
 };
 
+// Where a section's bytes start in the file.
+struct SectionStart {
+    std::string name;
+    std::uint32_t rawOffset = 0;
+};
+
 struct Image {
     std::uint16_t machine = 0;
     std::uint16_t characteristics = 0;
@@ -26,6 +32,9 @@ struct Image {
     std::uint16_t optionalMagic = 0;
     std::uint16_t subsystem = 0;
     std::uint16_t dllCharacteristics = 0;
+    std::uint32_t checksum = 0;
+    std::size_t checksumAt = 0;  // the field's offset in the file
+    std::vector<SectionStart> sections;
     Directory relocations;
     Directory certificates;
     bool hasExports = false;
