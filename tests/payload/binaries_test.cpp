@@ -151,15 +151,12 @@ std::uint32_t ChecksumOf(const std::vector<unsigned char>& bytes, std::size_t ch
     return ((sum & 0xFFFF) + (sum >> 16)) + static_cast<std::uint32_t>(bytes.size());
 }
 
-// A section that starts on a page of the file Wine maps from the file; one that starts
-// elsewhere it copies into the process's private memory. So the setup's read-only data, which
-// holds the carried files and the pictures, is moved onto a page after the link, and its
-// checksum made again: the moved setup's checksum is the one its bytes give, as the linker's is
-// for the programs it carries, which are not moved.
+// Wine maps a section from the file only when it starts on a page of the file: the setup's
+// read-only data (the carried files, the pictures) is moved onto one after the link and its
+// checksum made again, which must then be its bytes' own, as the linker's is for the others.
 TEST(Binaries, TheSetupsReadOnlyDataStartsOnAPageAndEveryChecksumIsItsBytesOwn) {
     std::vector<std::pair<std::string, std::vector<unsigned char>>> images;
-    for (payload::CatalogId id : {payload::CatalogId::MainProgram, payload::CatalogId::Uninstaller,
-                                  payload::CatalogId::SkinLibrary}) {
+    for (payload::CatalogId id : {payload::CatalogId::MainProgram, payload::CatalogId::SkinLibrary}) {
         const payload::PayloadBlock* block = payload::CatalogEntryOf(id).block;
         images.push_back({payload::CatalogEntryOf(id).name, {block->Bytes(), block->Bytes() + block->length}});
     }

@@ -19,8 +19,7 @@ struct Directory {
     bool inFile = false;  // lies wholly in the file's bytes
 };
 
-// Where a section's bytes start in the file.
-struct SectionStart {
+struct SectionStart {  // where a section's bytes start in the file
     std::string name;
     std::uint32_t rawOffset = 0;
 };
