@@ -18,7 +18,7 @@ Function LateFunction(const char* library, const char* name) {
 // asks for. Loading them costs about as long as everything else the window does before it
 // shows, so the window shows first and has them loaded on the thread aside (aside.h).
 bool CommonControlsLoaded();
-// Loads them (on whichever thread calls: the window has them loaded on one of its own).
+// Loads them (on whichever thread calls: the window has them loaded on the thread aside).
 void LoadCommonControls();
 
 // Starts the component services on this thread once, for the folder dialog and shell links;
