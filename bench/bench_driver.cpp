@@ -87,19 +87,18 @@ struct Expected {
 };
 
 // The setup's welcome step: the white panel, the side picture (decoded when first drawn), the
-// button band, and the Next button on it (its frame, one pixel in from its left edge).
+// button band, and the Next button on it (its frame, its left edge). Where nothing is drawn
+// yet the display shows black, and where only the window is, its white: neither counts.
 bool SetupPainted(HWND window) {
-    const COLORREF white = RGB(255, 255, 255), face = GetSysColor(COLOR_BTNFACE);
-    const COLORREF art = remote::ScreenPixel(window, 85, 60);
-    if (remote::ScreenPixel(window, 180, 20) != white || remote::ScreenPixel(window, 20, 300) != face || art == white ||
-        art == face || art == CLR_INVALID) {
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0), face = GetSysColor(COLOR_BTNFACE);
+    auto drawn = [&](COLORREF c) { return c != white && c != black && c != face && c != CLR_INVALID; };
+    if (remote::ScreenPixel(window, 180, 20) != white || remote::ScreenPixel(window, 20, 300) != face ||
+        !drawn(remote::ScreenPixel(window, 85, 60))) {
         return false;
     }
     HWND next = remote::FindControl(window, kNext);
     RECT r{};
-    if (!next || !GetClientRect(next, &r)) return false;
-    const COLORREF frame = remote::ScreenPixel(next, 0, r.bottom / 2);
-    return frame != face && frame != CLR_INVALID;
+    return next && GetClientRect(next, &r) && drawn(remote::ScreenPixel(next, 0, r.bottom / 2));
 }
 
 // The bare windows: their client area in the window colour.
