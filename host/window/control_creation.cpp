@@ -68,11 +68,21 @@ bool WizardWindow::CreateControl(std::size_t index) {
     // A long text goes into its box in pieces while the box is hidden (see TextInPieces).
     const bool inPieces = d.kind == ControlKind::EditBox && text.size() > kTextPiece;
     if (inPieces) style &= ~WS_VISIBLE;
+    // Made shown into a parent already on the screen, a window has itself and what it covers
+    // drawn there and then, at several times the cost of making it (under Wine): it is made
+    // hidden, shown without drawing, and drawn once its pass has made the others (undrawn_).
+    const bool quiet = (style & WS_VISIBLE) && IsWindowVisible(ParentHandle(s));
+    if (quiet) style &= ~WS_VISIBLE;
     s.hwnd = CreateWindowExW(exStyle, className, inPieces ? L"" : text.c_str(), style, scale_.ToScreen(s.left),
                              scale_.ToScreen(s.top), scale_.ToScreen(s.width), scale_.ToScreen(s.height),
                              ParentHandle(s), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(d.id)),
                              GetModuleHandleA(nullptr), nullptr);
     if (!s.hwnd) return false;
+    if (quiet) {
+        SetWindowPos(s.hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        undrawn_.push_back(s.hwnd);
+    }
     // Among siblings description order is top-to-bottom order. A new child window lies below
     // its siblings, which is its place unless a later sibling has its window already: then
     // it goes below the nearest earlier one that has, or on top.
@@ -144,15 +154,25 @@ bool WizardWindow::CreateControls(Making making) {
     addMembersOf(-1);
     for (std::size_t k = 0; k < order.size(); ++k) addMembersOf(static_cast<int>(order[k]));
     std::size_t made = 0;
+    bool failed = false;
     for (std::size_t i : order) {
         ControlState& s = controls_[i];
         if (s.hwnd) continue;
         if (s.parentIndex >= 0 && !controls_[static_cast<std::size_t>(s.parentIndex)].hwnd) continue;
-        if (making == Making::FirstScreen && !IsShown(s, true)) continue;
+        const bool firstScreen = making == Making::FirstScreen || making == Making::OwnFirstScreen;
+        if (firstScreen && !IsShown(s, true)) continue;
+        if (making == Making::OwnFirstScreen && !IsSelfDrawn(s.kind)) continue;
         if (making == Making::Portion && made == kControlsPerPortion) break;
-        if (!CreateControl(i)) return false;
+        if (!CreateControl(i)) {
+            failed = true;
+            break;
+        }
         ++made;
     }
+    // A container drawn after its new members draws around them, not under them too.
+    for (HWND undrawn : undrawn_) RedrawWindow(undrawn, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    undrawn_.clear();
+    if (failed) return false;
     // Only a portion leaves a text unfinished.
     if (making != Making::Portion) {
         while (GiveTextPiece()) {

@@ -19,6 +19,9 @@ inline constexpr UINT kNextPortion = WM_APP + 1;
 inline constexpr UINT_PTR kPortionTimer = 1;
 // Posted by the thread that loads the common controls once they are in (Show).
 inline constexpr UINT kCommonControlsIn = WM_APP + 2;
+// Posted by Show for the first screen's controls that the window draws itself, made as the
+// loop starts, while the common controls load.
+inline constexpr UINT kOwnFirstScreen = WM_APP + 3;
 
 // How a surface of the description's colour `background` looks: under a high-contrast theme
 // every surface takes the system's window and text colours, the button face stays the button

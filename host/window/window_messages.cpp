@@ -120,6 +120,9 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case kCommonControlsIn:
         CommonControlsIn();
         return 0;
+    case kOwnFirstScreen:
+        CreateControls(Making::OwnFirstScreen);
+        return 0;
     case WM_TIMER:
         if (wParam != kPortionTimer) break;
         KillTimer(hwnd, kPortionTimer);

@@ -165,6 +165,9 @@ void WizardWindow::Show() {
     if (aside) {
         // Without the thread aside, here and now.
         if (!RunAside(&LoadCommonControlsFor, hwnd_)) LoadCommonControlsFor(hwnd_);
+        // The loop makes and paints these while the library loads: the panel, the pictures,
+        // the texts.
+        if (!PostMessageW(hwnd_, kOwnFirstScreen, 0, 0)) CreateControls(Making::OwnFirstScreen);
         return;
     }
     EnsureFocus();

@@ -45,8 +45,9 @@ public:
     // Makes the first screen's controls, shows the window, and asks for the first portion of
     // the rest; the first portions paint the window before more is made. When the common
     // controls are not in the process yet, it shows the window first and loads them on the
-    // thread aside (aside.h): the window answers meanwhile, and its first screen is made as soon
-    // as they are in.
+    // thread aside (aside.h): the window answers meanwhile, the first screen's controls that it
+    // draws itself are made and painted meanwhile, and the rest of the first screen is made
+    // as soon as they are in.
     void Show();
 
     // A portion paints the window or at most this many of its controls, or makes at most this
@@ -105,8 +106,9 @@ private:
     ControlState* FindByHandle(HWND hwnd);
     HWND ParentHandle(const ControlState& state) const;
     // Which of the controls' windows not made yet a call makes: those seen on the first
-    // screen; the next portion; or all, with every text whole.
-    enum class Making { FirstScreen, Portion, All };
+    // screen, or only those of them the window draws itself; the next portion; or all, with
+    // every text whole.
+    enum class Making { FirstScreen, OwnFirstScreen, Portion, All };
     bool CreateControl(std::size_t index);
     // False when a control could not be made; a later call tries again.
     bool CreateControls(Making making);
@@ -168,6 +170,7 @@ private:
     DpiScale scale_;
     ControlState window_;
     std::vector<ControlState> controls_;  // description order; never resized after Build
+    std::vector<HWND> undrawn_;  // shown by this pass of CreateControls, to be drawn at its end
     // A long text on its way into its box, which is shown once the last piece is in: a box
     // lays out a text while hidden for a fraction of what it costs on the screen, and pieces
     // let the portions take it in turns with the window's messages.
