@@ -9,6 +9,7 @@
 // where the system cannot annotate, by an object of ours around the system's. The
 // accessibility library is loaded at the first question, never before.
 #include <windows.h>
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <algorithm>
@@ -425,6 +426,14 @@ HWND WizardWindow::IntroducingLabel(HWND box) {
 // ours and hands everything else to the control's own procedure, kept in its user data.
 LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    // The bar's position, written meanwhile, before anything that reads or draws it.
+    if (msg == kTellPosition || msg == PBM_GETPOS || msg == WM_PAINT || msg == WM_PRINTCLIENT || msg == WM_GETOBJECT) {
+        if (WizardWindow* window = WindowOf(hwnd)) {
+            ControlState* bar = window->FindByHandle(hwnd);
+            if (bar && bar->positionDue) Barrier(0, [&] { window->TellPosition(*bar); return 0; });
+        }
+        if (msg == kTellPosition) return 0;
+    }
     if (msg == WM_GETOBJECT) {
         WizardWindow* window = WindowOf(hwnd);
         if (const LRESULT object = window ? Barrier<LRESULT>(0, [&] { return window->OnGetObject(hwnd, wParam, lParam); })

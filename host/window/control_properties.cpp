@@ -8,6 +8,7 @@
 #include "host/system/system_text.h"
 #include "host/window/wizard_window.h"
 #include "host/window/window_geometry.h"
+#include "host/window/window_internals.h"
 
 namespace host {
 
@@ -139,26 +140,32 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
         break;
     case ControlProperty::Position:
         s->position = Clamp(AsInt(value), 0, kMaxPosition);
+        // Told with the bar's next message rather than here (the bar draws itself as it is
+        // told): the install moves the bar between waits, where telling and drawing would add
+        // to every step instead of filling the wait. Whatever asks the bar anything gets the
+        // position written (NamedControlProc).
         if (h) {
-            const int shown = Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum));
-            // Drawn with the next messages rather than here: the install moves the bar between
-            // waits, where drawing would add to every step instead of filling the wait.
-            SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-            SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(shown), 0);
-            SendMessageW(h, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(h, nullptr, FALSE);
+            s->positionDue = true;
+            if (!PostMessageW(h, kTellPosition, 0, 0)) TellPosition(*s);
         }
         break;
     case ControlProperty::Minimum:
     case ControlProperty::Maximum:
         (property == ControlProperty::Minimum ? s->minimum : s->maximum) = AsInt(value);
         if (h && s->kind == ControlKind::ProcessBar) {
+            s->positionDue = false;
             SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(s->minimum), s->maximum);
-            SendMessageW(h, PBM_SETPOS,
-                         static_cast<WPARAM>(Clamp(s->position, s->minimum, std::max(s->minimum, s->maximum))),
-                         0);
+            TellPosition(*s);
         }
         break;
+    }
+}
+
+void WizardWindow::TellPosition(ControlState& s) {
+    s.positionDue = false;
+    if (s.hwnd) {
+        SendMessageW(s.hwnd, PBM_SETPOS,
+                     static_cast<WPARAM>(Clamp(s.position, s.minimum, std::max(s.minimum, s.maximum))), 0);
     }
 }
 

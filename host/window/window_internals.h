@@ -22,6 +22,8 @@ inline constexpr UINT kCommonControlsIn = WM_APP + 2;
 // Posted by Show for the first screen's controls that the window draws itself, made as the
 // loop starts, while the common controls load.
 inline constexpr UINT kOwnFirstScreen = WM_APP + 3;
+// Posted to the progress bar when its position is written: it is told with its next message.
+inline constexpr UINT kTellPosition = WM_APP + 4;
 
 // How a surface of the description's colour `background` looks: under a high-contrast theme
 // every surface takes the system's window and text colours, the button face stays the button

@@ -140,6 +140,8 @@ private:
     // The common controls loaded aside: the first screen made, then the portions.
     void CommonControlsIn();
     void ShowPage(ControlState& pageControl, int page);
+    // Tells the bar's window its position now (it draws itself there and then).
+    void TellPosition(ControlState& bar);
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     // Tab stops that can take the focus now, in tab order.
     std::vector<const ControlState*> FocusCandidates() const;
