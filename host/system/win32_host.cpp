@@ -288,10 +288,14 @@ void Win32Host::Wait(int milliseconds) {
     const long long perMs = frequency.QuadPart / 1000 > 0 ? frequency.QuadPart / 1000 : 1;
     const long long span = static_cast<long long>(milliseconds) * perMs;
     // The system's timer wakes sleepers on its own steps (15.6 ms on Windows unless a program
-    // asks for finer ones): asked for 1 ms while waiting, so the sleep ends near the span.
-    const auto begin = LateFunction<UINT(WINAPI*)(UINT)>("winmm.dll", "timeBeginPeriod");
-    const auto end = LateFunction<UINT(WINAPI*)(UINT)>("winmm.dll", "timeEndPeriod");
-    const bool finer = begin && end && begin(1) == 0;
+    // asks for finer ones): asked for 1 ms (in 100 ns units) while waiting, so the sleep ends
+    // near the span. Asked of the system itself, which the multimedia library's call passes
+    // on: that library would bring in its own (the sound codecs' manager among them), whose
+    // place in memory the shell's helpers would then have to leave and be copied elsewhere.
+    using SetTimerResolution = LONG(WINAPI*)(ULONG, BOOLEAN, ULONG*);
+    const auto resolution = LateFunction<SetTimerResolution>("ntdll.dll", "NtSetTimerResolution");
+    ULONG current = 0;
+    const bool finer = resolution && resolution(10000, TRUE, &current) >= 0;
     for (;;) {
         const bool quitQueued = !HandlePendingMessages();
         QueryPerformanceCounter(&now);
@@ -310,7 +314,7 @@ void Win32Host::Wait(int milliseconds) {
         MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT,
                                     quitQueued ? 0 : MWMO_INPUTAVAILABLE);
     }
-    if (finer) end(1);
+    if (finer) resolution(10000, FALSE, &current);
 }
 
 }  // namespace host
