@@ -11,9 +11,10 @@
 #     whole first screen (drawn and ready, whichever comes last) against the themed button's
 #   size: where the executable's bytes come from, by the link map; the carried programs
 #   install: wall time against the waits the install must make (as asked, and as 90 waits of
-#     15 ms alone take on the same machine in the same run), CPU time, bytes per second
-#   memory: peak private memory of the setup during an install, of the bare window shown, and
-#     the difference
+#     15 ms alone take on the same machine in the same run), CPU time, bytes per second; the
+#     median of INSTALLS installs (3 unless set), with the lowest and highest
+#   memory: peak private memory of the setup during an install, of the bare window shown (the
+#     median of as many starts), and the difference
 #   Wait: what the host's waiting loop costs in processor time
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -21,6 +22,7 @@ bash "$repo/scripts/build.sh" >/dev/null
 trap 'stop_all; [ -n "${copy:-}" ] && rm -rf "$copy"' EXIT
 start_xvfb
 runs=${RUNS:-7}
+installs=${INSTALLS:-3}
 
 LUMORA_WINEPREFIX=$build/wineprefix "$repo/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
 copy="$build/e2e-prefixes/bench"
@@ -48,11 +50,16 @@ figures=$( {
     win "$driver" startup "$(winepath_of "$setup")" "$(winepath_of "$bare")" "$(winepath_of "$button")" "$runs" \
         ${nsis:+"$(winepath_of "$nsis")"}
     win "$build/bench/checksum_benchmark.exe"
-    win "$driver" memory "$(winepath_of "$bare")"
-    win "$driver" install "$(winepath_of "$setup")"
+    for _ in $(seq "$installs"); do
+        win "$driver" memory "$(winepath_of "$bare")"
+        win "$driver" install "$(winepath_of "$setup")"
+    done
 } | tr -d '\r')
 waits=$(win "$build/bench/wait_benchmark.exe" | tr -d '\r')
-value() { printf '%s\n' "$figures" | awk -v k="$1" '$1 == k { print $2 }'; }
+# A figure, or the median of a figure printed more than once.
+value() { printf '%s\n' "$figures" | awk -v k="$1" '$1 == k { print $2 }' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# "lowest to highest" of a figure printed more than once.
+spread() { printf '%s\n' "$figures" | awk -v k="$1" '$1 == k { print $2 }' | sort -g | awk 'NR == 1 { l = $1 } { h = $1 } END { printf "%s to %s", l, h }'; }
 
 echo "Lumora Setup benchmarks ($(date -u +%Y-%m-%d), $(nproc) cores, Wine $(wine --version 2>/dev/null | sed 's/wine-//'))"
 echo
@@ -88,19 +95,20 @@ for f in Lumora.exe TarvelUP.exe 卸载.exe Function.dll Tarvel-Skin.dll; do
     printf '  %9d bytes  %s\n' "$(stat -c %s "$build/product/Lumora/$f")" "$f"
 done
 echo
-echo "Install (both options, $(value install_steps) single steps of 15 ms)"
+echo "Install (both options, $(value install_steps) single steps of 15 ms; medians of $installs installs)"
 measured=$(printf '%s\n' "$waits" | awk '/^Wait\(15\) 90 times/ { print $6 }')
-awk -v w="$(value install_wall_ms)" -v c="$(value install_cpu_ms)" -v n="$(value install_bytes)" \
+awk -v w="$(value install_wall_ms)" -v wr="$(spread install_wall_ms)" -v c="$(value install_cpu_ms)" -v n="$(value install_bytes)" \
     -v steps="$(value install_steps)" -v m="$measured" 'BEGIN {
     waits = steps * 15
-    printf "  %-44s %8.0f ms  %.2fx the waits (target 1.05x: %.0f ms)\n", "wall time, Install pressed to finish page", w, w / waits, 1.05 * waits
+    printf "  %-44s %8.0f ms  %.2fx the waits (target 1.05x: %.0f ms; %s ms)\n", "wall time, Install pressed to finish page", w, w / waits, 1.05 * waits, wr
     printf "  %-44s %8.0f ms  (%.0f%% of the wall time)\n", "of which the mandated waits, as asked", waits, 100 * waits / w
     if (m > 0) printf "  %-44s %8.0f ms  (wall %.2fx these)\n", "the same waits alone, as they last here", m, w / m
     printf "  %-44s %8.0f ms\n  %-44s %8.0f bytes, %.2f MB/s over the wall time\n", "CPU time of the setup", c, "written into the destination", n, n / 1048576 / (w / 1000) }'
 echo
-echo "Peak private memory"
-awk -v s="$(value install_peak_private_kb)" -v b="$(value bare_peak_private_kb)" 'BEGIN {
-    printf "  %-44s %8.0f KB  %5.2fx\n  %-44s %8.0f KB\n", "setup, through a whole install", s, s / b, "bare window, shown", b
+echo "Peak private memory (medians of $installs)"
+awk -v s="$(value install_peak_private_kb)" -v b="$(value bare_peak_private_kb)" -v sr="$(spread install_peak_private_kb)" \
+    -v br="$(spread bare_peak_private_kb)" 'BEGIN {
+    printf "  %-44s %8.0f KB  %5.2fx  (%s KB)\n  %-44s %8.0f KB         (%s KB)\n", "setup, through a whole install", s, s / b, sr, "bare window, shown", b, br
     printf "  %-44s %8.0f KB  %.2f MB above the bare window (target 4 MB: 4096 KB)\n", "setup above the bare window", s - b, (s - b) / 1024 }'
 echo
 echo "Wait (host operation)"
