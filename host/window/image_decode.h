@@ -6,7 +6,7 @@
 
 namespace host {
 
-// A JPEG decoded into a top-down 32-bit DIB section. Returns null when the data is not a
+// A JPEG decoded into a top-down 24-bit DIB section. Returns null when the data is not a
 // JPEG that can be decoded.
 HBITMAP DecodeJpeg(const ImageData& image, int& width, int& height);
 
