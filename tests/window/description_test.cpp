@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include <stb_image.h>
+
 #include "host/window/image_decode.h"
 #include "tests/common/expected_controls.h"
 #include "wizard/licence.h"
@@ -24,6 +26,28 @@ int PageOf(const host::WindowDescription& w, std::uint32_t id) {
         }
     }
     return -1;
+}
+
+// The bitmap shows the decoder's own pixels, row by row (a 24-bit row is padded to 4 bytes).
+TEST(Description, SidePictureBitmapHoldsTheDecodedPixels) {
+    int w = 0, h = 0, components = 0;
+    HBITMAP bitmap = host::DecodeJpeg(wizard::kSidePicture, w, h);
+    stbi_uc* rgb = stbi_load_from_memory(wizard::kSidePicture.bytes, static_cast<int>(wizard::kSidePicture.size), &w,
+                                         &h, &components, 3);
+    ASSERT_TRUE(bitmap && rgb);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bgrx(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, '\0');
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), bgrx.data(), &bmi, DIB_RGB_COLORS), h);
+    ReleaseDC(nullptr, screen);
+    int differing = 0;
+    for (int i = 0; i < w * h; ++i) {
+        for (int c = 0; c < 3; ++c) differing += bgrx[static_cast<std::size_t>(i) * 4 + c] != static_cast<char>(rgb[i * 3 + 2 - c]);
+    }
+    EXPECT_EQ(differing, 0);
+    stbi_image_free(rgb);
+    DeleteObject(bitmap);
 }
 
 TEST(Description, WindowProperties) {

@@ -173,6 +173,21 @@ TEST_F(WindowStartTest, ShowsAtOnceAndMakesItsFirstScreenWhenTheCommonControlsAr
     EXPECT_FALSE(first.count(expected::k许可协议)) << "the rest comes in portions";
 }
 
+TEST_F(WindowStartTest, OwnFirstScreenIsMadeShownAndLeftToThePaintingWhileTheLibraryLoads) {
+    ASSERT_FALSE(host::CommonControlsLoaded()) << "run alone: --gtest_filter=*.OwnFirstScreen*";
+    w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
+    w->Show();
+    ASSERT_TRUE(DispatchOne()) << "the window's first message makes what it draws itself";
+    EXPECT_FALSE(MadeControl(w->Handle(), expected::k下一步)) << "the buttons wait for the library";
+    for (std::uint32_t id : {expected::kPanel, expected::kButtonBand, expected::k标签_版本,
+                            0x16010027u /* 图片框1, the side picture */}) {
+        const HWND h = MadeControl(w->Handle(), id);
+        ASSERT_NE(h, nullptr) << std::hex << id;
+        EXPECT_TRUE(IsWindowVisible(h)) << std::hex << id;
+        EXPECT_TRUE(GetUpdateRect(h, nullptr, FALSE)) << std::hex << id << " shown without drawing, to be painted";
+    }
+}
+
 TEST_F(WindowTest, AnswersAMessageSentFromAnotherThreadWhileTheRestIsMade) {
     w->Show();
     ASSERT_TRUE(DispatchOne());
