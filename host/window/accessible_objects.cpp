@@ -428,17 +428,14 @@ LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     // The bar's position, written meanwhile, before anything that reads or draws it.
     if (msg == kTellPosition || msg == PBM_GETPOS || msg == WM_PAINT || msg == WM_PRINTCLIENT || msg == WM_GETOBJECT) {
-        if (WizardWindow* window = WindowOf(hwnd)) {
-            ControlState* bar = window->FindByHandle(hwnd);
-            if (bar && bar->positionDue) Barrier(0, [&] { window->TellPosition(*bar); return 0; });
-        }
-        if (msg == kTellPosition) return 0;
-    }
-    if (msg == WM_GETOBJECT) {
         WizardWindow* window = WindowOf(hwnd);
-        if (const LRESULT object = window ? Barrier<LRESULT>(0, [&] { return window->OnGetObject(hwnd, wParam, lParam); })
-                                          : 0) {
-            return object;
+        ControlState* bar = window ? window->FindByHandle(hwnd) : nullptr;
+        if (bar && bar->positionDue) Barrier(0, [&] { window->TellPosition(*bar); return 0; });
+        if (msg == kTellPosition) return 0;
+        if (msg == WM_GETOBJECT && window) {
+            if (const LRESULT object = Barrier<LRESULT>(0, [&] { return window->OnGetObject(hwnd, wParam, lParam); })) {
+                return object;
+            }
         }
     }
     return own ? CallWindowProcW(own, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
