@@ -217,13 +217,17 @@ bool WizardWindow::GiveTextPiece() {
 }
 
 void WizardWindow::CreateNextPortion() {
-    if (complete_) return;  // made at once meanwhile, for a handler
     // Painting goes first, although its messages would come after ours: the first screen when
     // the loop has just started, or what was uncovered since.
-    if (!PaintWaiting()) {
-        // A control that cannot be made ends the portions; asking for any control tries again.
-        if (!CreateControls(Making::Portion) || complete_) return;
+    const bool painted = PaintWaiting();
+    if (!painted && activationDue_) {
+        // The first screen is on the display: now the window takes the keyboard.
+        activationDue_ = false;
+        SetForegroundWindow(hwnd_);
     }
+    if (complete_) return;  // made at once meanwhile, for a handler
+    // A control that cannot be made ends the portions; asking for any control tries again.
+    if (!painted && (!CreateControls(Making::Portion) || complete_)) return;
     AskForNextPortion();
 }
 

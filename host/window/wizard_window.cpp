@@ -157,10 +157,14 @@ void WizardWindow::Show() {
     const bool first = !shown_;
     // Without the common controls in the process yet, the window shows empty and they are
     // loaded aside, once it is shown: the system's own loading of what showing needs would
-    // wait for theirs. The first screen follows when they are in (CommonControlsIn).
+    // wait for theirs. The first screen follows when they are in (CommonControlsIn). Such a
+    // window takes the keyboard once its first screen is painted (CreateNextPortion): being
+    // activated costs what showing costs again (the input method's loading among it), and
+    // then a screen reader finds the first screen whole, its focus on the first button.
     const bool aside = first && !complete_ && !CommonControlsLoaded();
     if (!aside) CreateControls(Making::FirstScreen);
-    ShowWindow(hwnd_, SW_SHOW);
+    activationDue_ = aside;
+    ShowWindow(hwnd_, aside ? SW_SHOWNA : SW_SHOW);
     shown_ = true;
     if (aside) {
         // Without the thread aside, here and now.

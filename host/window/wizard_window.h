@@ -46,8 +46,8 @@ public:
     // the rest; the first portions paint the window before more is made. When the common
     // controls are not in the process yet, it shows the window first and loads them on the
     // thread aside (aside.h): the window answers meanwhile, the first screen's controls that it
-    // draws itself are made and painted meanwhile, and the rest of the first screen is made
-    // as soon as they are in.
+    // draws itself are made and painted meanwhile, the rest of the first screen is made as soon
+    // as they are in, and the window is activated once all of it is painted.
     void Show();
 
     // A portion paints the window or at most this many of its controls, or makes at most this
@@ -163,6 +163,7 @@ private:
     bool quitOnDestroy_ = false;
     bool createdRaised_ = false;
     bool shown_ = false;
+    bool activationDue_ = false;
     bool complete_ = false;  // every control has its window and its whole text
     bool highContrast_ = false;
     HWND hwnd_ = nullptr;
