@@ -35,19 +35,17 @@ TEST(Description, SidePictureBitmapHoldsTheDecodedPixels) {
     stbi_uc* rgb = stbi_load_from_memory(wizard::kSidePicture.bytes, static_cast<int>(wizard::kSidePicture.size), &w,
                                          &h, &components, 3);
     ASSERT_TRUE(bitmap && rgb);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO bmi{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     std::string bgrx(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, '\0');
     HDC screen = GetDC(nullptr);
     EXPECT_EQ(GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), bgrx.data(), &bmi, DIB_RGB_COLORS), h);
     ReleaseDC(nullptr, screen);
-    int differing = 0;
-    for (int i = 0; i < w * h; ++i) {
-        for (int c = 0; c < 3; ++c) differing += bgrx[static_cast<std::size_t>(i) * 4 + c] != static_cast<char>(rgb[i * 3 + 2 - c]);
+    int differing = 0;  // the bitmap's blue, green, red and a spare byte against the decoder's red, green, blue
+    for (int i = 0; i < w * h * 3; ++i) {
+        differing += bgrx[static_cast<std::size_t>(i / 3 * 4 + i % 3)] != static_cast<char>(rgb[i - i % 3 + 2 - i % 3]);
     }
     EXPECT_EQ(differing, 0);
-    stbi_image_free(rgb);
-    DeleteObject(bitmap);
+    stbi_image_free(rgb), DeleteObject(bitmap);
 }
 
 TEST(Description, WindowProperties) {
