@@ -70,7 +70,7 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if (inPieces) style &= ~WS_VISIBLE;
     // Made shown into a parent already on the screen, a window has itself and what it covers
     // drawn there and then, at several times the cost of making it (under Wine): it is made
-    // hidden, shown without drawing, and drawn once its pass has made the others (undrawn_).
+    // hidden, shown without drawing, and drawn once its pass has made the others (CreateControls).
     const bool quiet = (style & WS_VISIBLE) && IsWindowVisible(ParentHandle(s));
     if (quiet) style &= ~WS_VISIBLE;
     s.hwnd = CreateWindowExW(exStyle, className, inPieces ? L"" : text.c_str(), style, scale_.ToScreen(s.left),
@@ -81,7 +81,6 @@ bool WizardWindow::CreateControl(std::size_t index) {
     if (quiet) {
         SetWindowPos(s.hwnd, nullptr, 0, 0, 0, 0,
                      SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        undrawn_.push_back(s.hwnd);
     }
     // Among siblings description order is top-to-bottom order. A new child window lies below
     // its siblings, which is its place unless a later sibling has its window already: then
@@ -153,7 +152,7 @@ bool WizardWindow::CreateControls(Making making) {
     };
     addMembersOf(-1);
     for (std::size_t k = 0; k < order.size(); ++k) addMembersOf(static_cast<int>(order[k]));
-    std::size_t made = 0;
+    std::vector<HWND> made;
     bool failed = false;
     for (std::size_t i : order) {
         ControlState& s = controls_[i];
@@ -162,16 +161,18 @@ bool WizardWindow::CreateControls(Making making) {
         const bool firstScreen = making == Making::FirstScreen || making == Making::OwnFirstScreen;
         if (firstScreen && !IsShown(s, true)) continue;
         if (making == Making::OwnFirstScreen && !IsSelfDrawn(s.kind)) continue;
-        if (making == Making::Portion && made == kControlsPerPortion) break;
+        if (making == Making::Portion && made.size() == kControlsPerPortion) break;
         if (!CreateControl(i)) {
             failed = true;
             break;
         }
-        ++made;
+        made.push_back(s.hwnd);
     }
-    // A container drawn after its new members draws around them, not under them too.
-    for (HWND undrawn : undrawn_) RedrawWindow(undrawn, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    undrawn_.clear();
+    // Those on the screen were shown without drawing: drawn now, a container after its new
+    // members, so that it draws around them and not under them too.
+    for (HWND h : made) {
+        if (IsWindowVisible(h)) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
     if (failed) return false;
     // Only a portion leaves a text unfinished.
     if (making != Making::Portion) {

@@ -153,7 +153,6 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
     case ControlProperty::Maximum:
         (property == ControlProperty::Minimum ? s->minimum : s->maximum) = AsInt(value);
         if (h && s->kind == ControlKind::ProcessBar) {
-            s->positionDue = false;
             SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(s->minimum), s->maximum);
             TellPosition(*s);
         }

@@ -173,7 +173,6 @@ private:
     DpiScale scale_;
     ControlState window_;
     std::vector<ControlState> controls_;  // description order; never resized after Build
-    std::vector<HWND> undrawn_;  // shown by this pass of CreateControls, to be drawn at its end
     // A long text on its way into its box, which is shown once the last piece is in: a box
     // lays out a text while hidden for a fraction of what it costs on the screen, and pieces
     // let the portions take it in turns with the window's messages.
