@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 
@@ -202,23 +202,41 @@ bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int
 }
 
 std::vector<ProcessRecord> Win32Host::ListProcesses() {
+    // The system's own list of its processes, read as its snapshot functions read it, without
+    // the copy of it that they make first (under Wine two thirds of their time).
+    using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = LateFunction<QuerySystemInformation>("ntdll.dll", "NtQuerySystemInformation");
     std::vector<ProcessRecord> records;
-    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return records;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
+    if (!query) return records;
+    constexpr ULONG kProcessInformation = 5;
+    constexpr LONG kTooSmall = static_cast<LONG>(0xC0000004);  // the length does not match
+    constexpr std::size_t kMostBytes = 64u << 20;
+    // Grown until the list fits: on a busy machine it grows between two calls.
+    std::vector<std::uint64_t> buffer(2048);
+    ULONG length = 0;
+    for (;;) {
+        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof(buffer[0]));
+        const LONG status = query(kProcessInformation, buffer.data(), bytes, &length);
+        if (status >= 0) break;
+        if (status != kTooSmall || bytes >= kMostBytes) return records;
+        buffer.resize(std::min<std::size_t>(std::max<std::size_t>(buffer.size() * 2, length / sizeof(buffer[0]) + 512),
+                                            kMostBytes / sizeof(buffer[0])));
+    }
+    const auto* const base = reinterpret_cast<const unsigned char*>(buffer.data());
+    const std::size_t end = std::min<std::size_t>(length, buffer.size() * sizeof(buffer[0]));
+    for (std::size_t at = 0; at + sizeof(SYSTEM_PROCESS_INFORMATION) <= end;) {
+        const auto& entry = *reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(base + at);
         ProcessRecord record;
-        record.processId = entry.th32ProcessID;
-        // Compared as GBK by the caller, whatever the system's code page.
-        record.exeFile = TextFromWideField(entry.szExeFile, MAX_PATH);
-        record.moduleId = entry.th32ModuleID;
-        record.parentProcessId = entry.th32ParentProcessID;
-        record.basePriority = entry.pcPriClassBase;
-        record.threadCount = entry.cntThreads;
+        record.processId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.UniqueProcessId));
+        // Compared as GBK by the caller, whatever the system's code page; the file name alone.
+        record.exeFile = TextFromWide(entry.ImageName.Buffer, entry.ImageName.Length / sizeof(wchar_t));
+        record.parentProcessId =
+            static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.InheritedFromUniqueProcessId));
+        record.basePriority = entry.BasePriority;
+        record.threadCount = entry.NumberOfThreads;
         records.push_back(std::move(record));
-        entry.dwSize = sizeof entry;
+        if (entry.NextEntryOffset == 0) break;
+        at += entry.NextEntryOffset;
     }
     return records;
 }
