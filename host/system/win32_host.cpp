@@ -201,30 +201,29 @@ bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int
     return true;
 }
 
-std::vector<ProcessRecord> Win32Host::ListProcesses() {
-    // The system's own list of its processes, read as its snapshot functions read it, without
-    // the copy of it that they make first (under Wine two thirds of their time).
-    using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-    const auto query = LateFunction<QuerySystemInformation>("ntdll.dll", "NtQuerySystemInformation");
-    std::vector<ProcessRecord> records;
-    if (!query) return records;
-    constexpr ULONG kProcessInformation = 5;
-    constexpr LONG kTooSmall = static_cast<LONG>(0xC0000004);  // the length does not match
-    constexpr std::size_t kMostBytes = 64u << 20;
-    // Grown until the list fits: on a busy machine it grows between two calls.
-    std::vector<std::uint64_t> buffer(2048);
-    ULONG length = 0;
-    for (;;) {
-        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof(buffer[0]));
-        const LONG status = query(kProcessInformation, buffer.data(), bytes, &length);
-        if (status >= 0) break;
-        if (status != kTooSmall || bytes >= kMostBytes) return records;
-        buffer.resize(std::min<std::size_t>(std::max<std::size_t>(buffer.size() * 2, length / sizeof(buffer[0]) + 512),
-                                            kMostBytes / sizeof(buffer[0])));
+namespace {
+
+// Pages of the system's, given back whole when done: the heap would keep them with the process.
+class SystemPages {
+public:
+    explicit SystemPages(std::size_t size) : at_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+    ~SystemPages() {
+        if (at_) VirtualFree(at_, 0, MEM_RELEASE);
     }
-    const auto* const base = reinterpret_cast<const unsigned char*>(buffer.data());
-    const std::size_t end = std::min<std::size_t>(length, buffer.size() * sizeof(buffer[0]));
-    for (std::size_t at = 0; at + sizeof(SYSTEM_PROCESS_INFORMATION) <= end;) {
+    SystemPages(const SystemPages&) = delete;
+    SystemPages& operator=(const SystemPages&) = delete;
+    void* get() const { return at_; }
+
+private:
+    void* at_;
+};
+
+// The records of the system's process list, `length` bytes of entries that each say where the
+// next one starts.
+std::vector<ProcessRecord> ReadProcessList(const void* list, std::size_t length) {
+    std::vector<ProcessRecord> records;
+    const auto* const base = static_cast<const unsigned char*>(list);
+    for (std::size_t at = 0; at + sizeof(SYSTEM_PROCESS_INFORMATION) <= length;) {
         const auto& entry = *reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(base + at);
         ProcessRecord record;
         record.processId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.UniqueProcessId));
@@ -239,6 +238,29 @@ std::vector<ProcessRecord> Win32Host::ListProcesses() {
         at += entry.NextEntryOffset;
     }
     return records;
+}
+
+}  // namespace
+
+std::vector<ProcessRecord> Win32Host::ListProcesses() {
+    // The system's own list of its processes, read as its snapshot functions read it, without
+    // the copy of it that they make first (under Wine two thirds of their time).
+    using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = LateFunction<QuerySystemInformation>("ntdll.dll", "NtQuerySystemInformation");
+    if (!query) return {};
+    constexpr ULONG kProcessInformation = 5;
+    constexpr LONG kTooSmall = static_cast<LONG>(0xC0000004);  // the length does not match
+    constexpr std::size_t kMostBytes = 64u << 20;
+    // Grown until the list fits: on a busy machine it grows between two calls.
+    for (std::size_t size = 16u << 10;;) {
+        const SystemPages pages(size);
+        if (!pages.get()) return {};
+        ULONG length = 0;
+        const LONG status = query(kProcessInformation, pages.get(), static_cast<ULONG>(size), &length);
+        if (status >= 0) return ReadProcessList(pages.get(), std::min<std::size_t>(length, size));
+        if (status != kTooSmall || size >= kMostBytes) return {};
+        size = std::min(std::max(size * 2, std::size_t{length} + (4u << 10)), kMostBytes);
+    }
 }
 
 bool Win32Host::EndProcess(std::uint32_t processId) {
