@@ -22,7 +22,7 @@ public:
 
     bool RunProgram(const Text& commandLine, bool wait, std::optional<int> windowMode,
                     const std::optional<Text>& workingFolder) override;
-    // Every process of the snapshot, in its order: the list grows as needed rather than
+    // Every process of the system's list, in its order: the list grows as needed rather than
     // stopping at a fixed table size, so a product process is never missed on a busy machine.
     std::vector<ProcessRecord> ListProcesses() override;
     bool EndProcess(std::uint32_t processId) override;
