@@ -242,7 +242,9 @@ std::vector<ProcessRecord> ReadProcessList(const void* list, std::size_t length)
 
 }  // namespace
 
-std::vector<ProcessRecord> Win32Host::ListProcesses() {
+std::vector<ProcessRecord> Win32Host::ListProcesses() { return ReadSystemProcessList(16u << 10); }
+
+std::vector<ProcessRecord> ReadSystemProcessList(std::size_t firstBytes) {
     // The system's own list of its processes, read as its snapshot functions read it, without
     // the copy of it that they make first (under Wine two thirds of their time).
     using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
@@ -252,7 +254,7 @@ std::vector<ProcessRecord> Win32Host::ListProcesses() {
     constexpr LONG kTooSmall = static_cast<LONG>(0xC0000004);  // the length does not match
     constexpr std::size_t kMostBytes = 64u << 20;
     // Grown until the list fits: on a busy machine it grows between two calls.
-    for (std::size_t size = 16u << 10;;) {
+    for (std::size_t size = std::max<std::size_t>(firstBytes, 1);;) {
         const SystemPages pages(size);
         if (!pages.get()) return {};
         ULONG length = 0;

@@ -59,6 +59,10 @@ private:
     std::vector<std::pair<Text, Text>> startEnvironment_;
 };
 
+// The system's list of its processes, read into a buffer of `firstBytes` that grows until the
+// list fits (ListProcesses starts with 16 KB); empty when it cannot be read.
+std::vector<ProcessRecord> ReadSystemProcessList(std::size_t firstBytes);
+
 // Whether this process runs elevated (with the administrators' full rights).
 bool RunsElevated();
 

@@ -132,6 +132,24 @@ TEST_F(Processes, ListAndEndAProcess) {
     }));
 }
 
+// On a busy machine the list outgrows the first buffer: read again into a larger one, it comes
+// whole, ours among it.
+TEST_F(Processes, AListLargerThanItsFirstBufferComesWhole) {
+    PROCESS_INFORMATION child = {};
+    ASSERT_TRUE(StartSleeping(child));
+    for (std::size_t first : {std::size_t{1}, std::size_t{600}}) {
+        const std::vector<host::ProcessRecord> list = host::ReadSystemProcessList(first);
+        for (const auto& [id, name] : {std::pair<DWORD, Text>{child.dwProcessId, "host_helper.exe"},
+                                       {GetCurrentProcessId(), "host_process_test.exe"}}) {
+            EXPECT_TRUE(std::any_of(list.begin(), list.end(), [&](const host::ProcessRecord& r) {
+                return r.processId == id && r.exeFile == name;
+            })) << first << " bytes first: " << name;
+        }
+    }
+    TerminateProcess(child.hProcess, 0);
+    CloseHandle(child.hProcess);
+}
+
 TEST_F(Processes, EndProcessThatCannotBeEnded) {
     EXPECT_FALSE(host_.EndProcess(0));
     EXPECT_FALSE(host_.EndProcess(0x7FFFFFF0u));
