@@ -13,6 +13,7 @@
 #include "host/system/message_step.h"
 #include "host/system/owned.h"
 #include "host/system/process_close.h"
+#include "host/system/system_pages.h"
 #include "host/system/system_text.h"
 
 namespace host {
@@ -203,21 +204,6 @@ bool Win32Host::RunProgram(const Text& commandLine, bool wait, std::optional<int
 
 namespace {
 
-// Pages of the system's, given back whole when done: the heap would keep them with the process.
-class SystemPages {
-public:
-    explicit SystemPages(std::size_t size) : at_(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
-    ~SystemPages() {
-        if (at_) VirtualFree(at_, 0, MEM_RELEASE);
-    }
-    SystemPages(const SystemPages&) = delete;
-    SystemPages& operator=(const SystemPages&) = delete;
-    void* get() const { return at_; }
-
-private:
-    void* at_;
-};
-
 // The records of the system's process list, `length` bytes of entries that each say where the
 // next one starts.
 std::vector<ProcessRecord> ReadProcessList(const void* list, std::size_t length) {
@@ -255,7 +241,7 @@ std::vector<ProcessRecord> ReadSystemProcessList(std::size_t firstBytes) {
     constexpr std::size_t kMostBytes = 64u << 20;
     // Grown until the list fits: on a busy machine it grows between two calls.
     for (std::size_t size = std::max<std::size_t>(firstBytes, 1);;) {
-        const SystemPages pages(size);
+        const HeldPages pages(size);
         if (!pages.get()) return {};
         ULONG length = 0;
         const LONG status = query(kProcessInformation, pages.get(), static_cast<ULONG>(size), &length);
