@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "host/system/system_pages.h"
+
 namespace host {
 namespace {
 
@@ -30,6 +32,10 @@ DWORD WINAPI Serve(void*) {
         ReleaseSRWLockExclusive(&lock);
         job->run(job->argument);
         delete job;
+        // Until the next job the thread needs none of its stack below this frame: the pages that
+        // its start and this job wrote go back to the system.
+        const char here = 0;
+        GiveBackStackBelow(&here);
     }
 }
 

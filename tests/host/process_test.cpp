@@ -1,11 +1,15 @@
 // Starting, listing and ending processes, and the shell, with a helper program of ours.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "host/system/system_pages.h"
 #include "host/system/win32_host.h"
 #include "test_support.h"
 
@@ -148,6 +152,22 @@ TEST_F(Processes, AListLargerThanItsFirstBufferComesWhole) {
     }
     TerminateProcess(child.hProcess, 0);
     CloseHandle(child.hProcess);
+}
+
+// A thread's stack below its frame goes back to the system (its start under Wine wrote 960 KB).
+TEST(ThreadStack, ThePagesBelowAFrameGoBackAndTheFrameKeepsItsData) {
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    bool kept = false;
+    std::thread([&] {
+        char frame[4096];
+        std::memset(frame, 'Z', sizeof frame);
+        K32GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+        host::GiveBackStackBelow(frame);
+        K32GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+        kept = std::count(frame, frame + sizeof frame, 'Z') == sizeof frame;
+    }).join();
+    EXPECT_TRUE(kept);
+    EXPECT_GT(before.PagefileUsage, after.PagefileUsage + 512 * 1024);
 }
 
 TEST_F(Processes, EndProcessThatCannotBeEnded) {
