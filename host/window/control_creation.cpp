@@ -224,6 +224,9 @@ void WizardWindow::CreateNextPortion() {
     if (!painted && activationDue_) {
         // The first screen is on the display: now the window takes the keyboard.
         activationDue_ = false;
+        // A look at the queue that waits for nothing: under Wine the window's drawing reaches the
+        // display when its thread waits, and activation (some 15 ms) would come first.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
         SetForegroundWindow(hwnd_);
     }
     if (complete_) return;  // made at once meanwhile, for a handler
@@ -240,10 +243,16 @@ bool WizardWindow::PaintWaiting() {
         RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
         return GetUpdateRect(h, nullptr, FALSE) == FALSE;
     };
-    if (GetUpdateRect(hwnd_, nullptr, FALSE) && paint(hwnd_)) return true;
+    // Until the first screen is whole it is painted in one go, not a portion a message: the
+    // messages between portions (ours and the system's) held its last controls back.
+    const bool whole = activationDue_;
     std::size_t painted = 0;
+    if (GetUpdateRect(hwnd_, nullptr, FALSE) && paint(hwnd_)) {
+        if (!whole) return true;
+        ++painted;
+    }
     for (const ControlState& s : controls_) {
-        if (painted == kControlsPerPortion) break;
+        if (painted == kControlsPerPortion && !whole) break;
         if (s.hwnd && IsWindowVisible(s.hwnd) && GetUpdateRect(s.hwnd, nullptr, FALSE) && paint(s.hwnd)) ++painted;
     }
     return painted > 0;

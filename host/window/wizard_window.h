@@ -134,7 +134,8 @@ private:
     // next, behind the user's input.
     void CreateNextPortion();
     // Paints the window if it waits for it, or else up to kControlsPerPortion of its shown
-    // controls that do; false when nothing was painted.
+    // controls that do (all of them, the window too, until the first screen is whole); false
+    // when nothing was painted.
     bool PaintWaiting();
     void AskForNextPortion();
     // The common controls loaded aside: the first screen made, then the portions.
