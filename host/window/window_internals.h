@@ -20,7 +20,7 @@ inline constexpr UINT_PTR kPortionTimer = 1;
 // Posted by the thread that loads the common controls once they are in (Show).
 inline constexpr UINT kCommonControlsIn = WM_APP + 2;
 // Posted by Show for the first screen's controls that the window draws itself, made as the
-// loop starts, while the common controls load.
+// loop starts, while the common controls load; posted again (wParam 1) to paint them.
 inline constexpr UINT kOwnFirstScreen = WM_APP + 3;
 // Posted to the progress bar when its position is written: it is told with its next message.
 inline constexpr UINT kTellPosition = WM_APP + 4;

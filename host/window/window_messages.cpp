@@ -121,7 +121,12 @@ LRESULT WizardWindow::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         CommonControlsIn();
         return 0;
     case kOwnFirstScreen:
-        CreateControls(Making::OwnFirstScreen);
+        // Made in one message and painted in one go by the next, while the common controls load.
+        if (wParam == 0) {
+            CreateControls(Making::OwnFirstScreen);
+            if (PostMessageW(hwnd, kOwnFirstScreen, 1, 0)) return 0;
+        }
+        PaintWaiting();
         return 0;
     case WM_TIMER:
         if (wParam != kPortionTimer) break;
