@@ -224,9 +224,6 @@ void WizardWindow::CreateNextPortion() {
     if (!painted && activationDue_) {
         // The first screen is on the display: now the window takes the keyboard.
         activationDue_ = false;
-        // A look at the queue that waits for nothing: under Wine the window's drawing reaches the
-        // display when its thread waits, and activation (some 15 ms) would come first.
-        MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
         SetForegroundWindow(hwnd_);
     }
     if (complete_) return;  // made at once meanwhile, for a handler
@@ -254,13 +251,17 @@ bool WizardWindow::PaintWaiting() {
     for (ControlState& s : controls_) {
         if (painted == kControlsPerPortion && !whole) break;
         if (!s.hwnd || !IsWindowVisible(s.hwnd) || !GetUpdateRect(s.hwnd, nullptr, FALSE)) continue;
-        // On the first screen a control that the window draws itself is drawn straight into a DC
-        // of its own and then marked painted: under Wine the painting message's round (the caret
-        // hidden and shown, the update region fetched, the erasing asked) cost about as much as
-        // drawing one of them.
-        if (whole && IsSelfDrawn(s.kind)) {
+        // On the first screen a control that the window draws itself, or a push button, is drawn
+        // straight into a DC of its own (the button asked to print itself there) and then marked
+        // painted: under Wine the painting message's round (the caret hidden and shown, the
+        // update region fetched, the erasing asked) cost about as much as drawing one of them.
+        if (whole && (IsSelfDrawn(s.kind) || s.kind == ControlKind::Button)) {
             if (HDC dc = GetDC(s.hwnd)) {
-                Paint(s, dc);
+                if (s.kind == ControlKind::Button) {
+                    SendMessageW(s.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+                } else {
+                    Paint(s, dc);
+                }
                 ReleaseDC(s.hwnd, dc);
                 ValidateRect(s.hwnd, nullptr);
                 ++painted;
@@ -269,6 +270,10 @@ bool WizardWindow::PaintWaiting() {
         }
         if (paint(s.hwnd)) ++painted;
     }
+    // A look at the queue that waits for nothing: under Wine a window's drawing reaches the
+    // display when its thread waits, and the next message (activation, some 15 ms, among them)
+    // would come first.
+    if (whole && painted > 0) MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
     return painted > 0;
 }
 
