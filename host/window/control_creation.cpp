@@ -234,6 +234,8 @@ void WizardWindow::CreateNextPortion() {
 
 bool WizardWindow::PaintWaiting() {
     if (IsIconic(hwnd_)) return false;  // the system paints nothing while it is minimised
+    // Nothing of the thread's waits to be painted: one question rather than one for each control.
+    if (!(HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT)) return false;
     // A window counts as painted when it waits no more; one that keeps waiting does not hold
     // the portions up.
     auto paint = [](HWND h) {
