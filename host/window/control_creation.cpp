@@ -99,7 +99,6 @@ bool WizardWindow::CreateControl(std::size_t index) {
         }
         SetWindowPos(s.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (IsSelfDrawn(d.kind)) SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
     if (d.kind == ControlKind::EditBox || d.kind == ControlKind::ProcessBar) {
         // The system's control, named by its label (accessible_objects.cpp).
         SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, GetWindowLongPtrW(s.hwnd, GWLP_WNDPROC));
@@ -250,33 +249,57 @@ bool WizardWindow::PaintWaiting() {
         if (!whole) return true;
         ++painted;
     }
-    for (ControlState& s : controls_) {
-        if (painted == kControlsPerPortion && !whole) break;
-        if (!s.hwnd || !IsWindowVisible(s.hwnd) || !GetUpdateRect(s.hwnd, nullptr, FALSE)) continue;
-        // On the first screen a control that the window draws itself, or a push button, is drawn
-        // straight into a DC of its own (the button asked to print itself there) and then marked
-        // painted: under Wine the painting message's round (the caret hidden and shown, the
-        // update region fetched, the erasing asked) cost about as much as drawing one of them.
-        if (whole && (IsSelfDrawn(s.kind) || s.kind == ControlKind::Button)) {
-            if (HDC dc = GetDC(s.hwnd)) {
-                if (s.kind == ControlKind::Button) {
-                    SendMessageW(s.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-                } else {
-                    Paint(s, dc);
-                }
-                ReleaseDC(s.hwnd, dc);
-                ValidateRect(s.hwnd, nullptr);
-                ++painted;
-                continue;
-            }
+    if (whole) {
+        // The controls are drawn straight into one DC of the window and then marked painted:
+        // under Wine the painting message's round (the caret hidden and shown, the update region
+        // fetched, the erasing asked) cost about as much as drawing a control, and a DC of a
+        // control asks the server for the display's layout three times over.
+        if (HDC dc = GetDCEx(hwnd_, nullptr, DCX_CACHE)) {
+            painted += DrawInStackingOrder(dc, -1, false);
+            ReleaseDC(hwnd_, dc);
         }
-        if (paint(s.hwnd)) ++painted;
+        // A look at the queue that waits for nothing: under Wine a window's drawing reaches the
+        // display when its thread waits, and the next message (activation, some 15 ms, among
+        // them) would come first.
+        if (painted > 0) MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
+        return painted > 0;
     }
-    // A look at the queue that waits for nothing: under Wine a window's drawing reaches the
-    // display when its thread waits, and the next message (activation, some 15 ms, among them)
-    // would come first.
-    if (whole && painted > 0) MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
+    for (ControlState& s : controls_) {
+        if (painted == kControlsPerPortion) break;
+        if (s.hwnd && IsWindowVisible(s.hwnd) && GetUpdateRect(s.hwnd, nullptr, FALSE) && paint(s.hwnd)) ++painted;
+    }
     return painted > 0;
+}
+
+std::size_t WizardWindow::DrawInStackingOrder(HDC dc, int parent, bool all) {
+    std::size_t drawn = 0;
+    // Of two siblings the later in the description lies below, and is drawn first; once one is
+    // drawn, those above it are drawn again over it, and a drawn control's members over it.
+    for (std::size_t i = controls_.size(); i-- > 0;) {
+        ControlState& s = controls_[i];
+        if (s.parentIndex != parent || !s.hwnd || !IsWindowVisible(s.hwnd)) continue;
+        const int saved = SaveDC(dc);
+        POINT at{0, 0};
+        MapWindowPoints(s.hwnd, hwnd_, &at, 1);
+        RECT rc{0, 0, 0, 0};
+        GetClientRect(s.hwnd, &rc);
+        SetViewportOrgEx(dc, at.x, at.y, nullptr);
+        IntersectClipRect(dc, 0, 0, rc.right, rc.bottom);
+        const bool draw = all || GetUpdateRect(s.hwnd, nullptr, FALSE);
+        if (draw) {
+            if (IsSelfDrawn(s.kind)) {
+                Paint(s, dc);
+            } else {  // the system's control, asked to print itself there
+                SendMessageW(s.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+            }
+            ValidateRect(s.hwnd, nullptr);
+            ++drawn;
+            all = true;
+        }
+        drawn += DrawInStackingOrder(dc, static_cast<int>(i), draw);
+        RestoreDC(dc, saved);
+    }
+    return drawn;
 }
 
 void WizardWindow::AskForNextPortion() {

@@ -160,9 +160,10 @@ LRESULT CALLBACK WizardWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK PaintedControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return Barrier<LRESULT>(0, [&] {
-        auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         HWND top = GetAncestor(hwnd, GA_ROOT);
         auto* self = top ? reinterpret_cast<WizardWindow*>(GetWindowLongPtrW(top, GWLP_USERDATA)) : nullptr;
+        // Looked up among the rows: kept with the window, it cost a call to Wine's server for each.
+        ControlState* state = self ? self->FindByHandle(hwnd) : nullptr;
         if (state && self && msg == WM_GETOBJECT) {
             if (const LRESULT object = self->OnGetObject(hwnd, wParam, lParam)) return object;
         }

@@ -94,7 +94,9 @@ void WizardWindow::Paint(ControlState& s, HDC dc) {
             HGDIOBJ old = SelectObject(mem, p.bitmap);
             if (scaled) {
                 SetStretchBltMode(dc, HALFTONE);
-                SetBrushOrgEx(dc, 0, 0, nullptr);
+                POINT origin{0, 0};  // the control's own, in a DC of the window too
+                GetViewportOrgEx(dc, &origin);
+                SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
                 StretchBlt(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, SRCCOPY);
             } else {
                 BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);

@@ -137,6 +137,10 @@ private:
     // controls that do (all of them, the window too, until the first screen is whole); false
     // when nothing was painted.
     bool PaintWaiting();
+    // Draws into a DC of the window those shown members of the control at `parent` (-1: the
+    // window) that wait to be painted, all of them when `all`, each over those below it and
+    // under its own members, and marks them painted; how many.
+    std::size_t DrawInStackingOrder(HDC dc, int parent, bool all);
     void AskForNextPortion();
     // The common controls loaded aside: the first screen made, then the portions.
     void CommonControlsIn();
