@@ -289,8 +289,11 @@ std::size_t WizardWindow::DrawInStackingOrder(HDC dc, int parent, bool all) {
         if (draw) {
             if (IsSelfDrawn(s.kind)) {
                 Paint(s, dc);
-            } else {  // the system's control, asked to print itself there
-                SendMessageW(s.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+            } else if (HDC own = GetDC(s.hwnd)) {
+                // The system's control is asked to print itself into a DC of its own: it takes the
+                // DC's origin for its own.
+                SendMessageW(s.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own), PRF_CLIENT | PRF_ERASEBKGND);
+                ReleaseDC(s.hwnd, own);
             }
             ValidateRect(s.hwnd, nullptr);
             ++drawn;
