@@ -166,6 +166,7 @@ bool WizardWindow::CreateControls(Making making) {
             break;
         }
         made.push_back(s.hwnd);
+        s.madeUndrawn = true;
     }
     // Those on the screen were shown without drawing: drawn now, a container after its new
     // members, so that it draws around them and not under them too.
@@ -285,8 +286,12 @@ std::size_t WizardWindow::DrawInStackingOrder(HDC dc, int parent, bool all) {
         GetClientRect(s.hwnd, &rc);
         SetViewportOrgEx(dc, at.x, at.y, nullptr);
         IntersectClipRect(dc, 0, 0, rc.right, rc.bottom);
-        const bool draw = all || GetUpdateRect(s.hwnd, nullptr, FALSE);
+        // Until the first screen is whole, what waits is what was made since: another question
+        // to the server for each control would cost as much as drawing one. Anything else that
+        // waits is painted after, by the portions.
+        const bool draw = all || s.madeUndrawn;
         if (draw) {
+            s.madeUndrawn = false;
             if (IsSelfDrawn(s.kind)) {
                 Paint(s, dc);
             } else if (HDC own = GetDC(s.hwnd)) {

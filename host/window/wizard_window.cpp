@@ -186,6 +186,7 @@ void WizardWindow::CommonControlsIn() {
     if (!hwnd_ || complete_) return;
     CreateControls(Making::FirstScreen);
     EnsureFocus();
+    PaintWaiting();  // the first screen whole, in this message rather than the next
     AskForNextPortion();
 }
 
