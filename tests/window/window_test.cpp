@@ -198,28 +198,23 @@ TEST_F(WindowStartTest, OwnFirstScreenIsMadeShownAndLeftToThePaintingWhileTheLib
 }
 
 // Drawn into one DC of the window, the first screen shows the upper of two overlapping controls
-// (the button band over the panel's last row) and the buttons themselves, before the keyboard.
+// (the button band over the panel's last row), and Next itself, before the keyboard.
 TEST_F(WindowStartTest, FirstScreenDrawnInStackingOrderBeforeTheKeyboard) {
     ASSERT_FALSE(host::CommonControlsLoaded()) << "run alone: --gtest_filter=*.FirstScreenDrawn*";
     w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
     w->Show();
     HWND next = nullptr;
-    for (int messages = 0; !(next = MadeControl(w->Handle(), expected::k下一步)) || GetUpdateRect(next, nullptr, FALSE);) {
-        ASSERT_LT(messages++, 30);
-        ASSERT_TRUE(DispatchOne());
+    for (int m = 0; !(next = MadeControl(w->Handle(), expected::k下一步)) || GetUpdateRect(next, nullptr, FALSE); ++m) {
+        ASSERT_TRUE(m < 30 && DispatchOne());
     }
     ASSERT_NE(GetActiveWindow(), w->Handle());
-    auto pixel = [](HWND h, int x, int y) {
-        HDC dc = GetDC(h);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(h, dc);
-        return c;
-    };
-    EXPECT_NE(pixel(MadeControl(w->Handle(), expected::kButtonBand), 250, 0), RGB(255, 255, 255)) << "the band, not the panel";
-    RECT r{};
-    GetClientRect(next, &r);
-    EXPECT_NE(pixel(next, r.right - 1, r.bottom / 2), GetSysColor(COLOR_BTNFACE)) << "Next's frame, not the band under it";
-
+    POINT band{250, 0}, edge{0, 10};  // in the band's top row; on Next's left edge
+    MapWindowPoints(MadeControl(w->Handle(), expected::kButtonBand), w->Handle(), &band, 1);
+    MapWindowPoints(next, w->Handle(), &edge, 1);
+    HDC dc = GetDCEx(w->Handle(), nullptr, DCX_CACHE);  // the controls not clipped out: all that is drawn
+    EXPECT_NE(GetPixel(dc, band.x, band.y), RGB(255, 255, 255)) << "the band, not the panel under it";
+    EXPECT_NE(GetPixel(dc, edge.x, edge.y), GetSysColor(COLOR_BTNFACE)) << "Next's frame, not the band under it";
+    ReleaseDC(w->Handle(), dc);
 }
 
 TEST_F(WindowTest, AnswersAMessageSentFromAnotherThreadWhileTheRestIsMade) {
