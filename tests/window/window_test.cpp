@@ -197,8 +197,7 @@ TEST_F(WindowStartTest, OwnFirstScreenIsMadeShownAndLeftToThePaintingWhileTheLib
     EXPECT_EQ(GetFocus(), next);
 }
 
-// Drawn into one DC of the window, the first screen shows the upper of two overlapping controls
-// (the button band over the panel's last row), and Next itself, before the keyboard.
+// Drawn into one DC of the window before the keyboard: the upper of two overlapping controls, Next itself.
 TEST_F(WindowStartTest, FirstScreenDrawnInStackingOrderBeforeTheKeyboard) {
     ASSERT_FALSE(host::CommonControlsLoaded()) << "run alone: --gtest_filter=*.FirstScreenDrawn*";
     w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
