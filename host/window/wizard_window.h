@@ -134,12 +134,12 @@ private:
     // next, behind the user's input.
     void CreateNextPortion();
     // Paints the window if it waits for it, or else up to kControlsPerPortion of its shown
-    // controls that do (all of them, the window too, until the first screen is whole); false
-    // when nothing was painted.
+    // controls that do (until the first screen is whole: the window too, and all controls made
+    // since the last such pass); false when nothing was painted.
     bool PaintWaiting();
     // Draws into a DC of the window those shown members of the control at `parent` (-1: the
-    // window) that wait to be painted, all of them when `all`, each over those below it and
-    // under its own members, and marks them painted; how many.
+    // window) that were made since they were last drawn so, all of them when `all`, each over
+    // those below it and under its own members, and marks them painted; how many.
     std::size_t DrawInStackingOrder(HDC dc, int parent, bool all);
     void AskForNextPortion();
     // The common controls loaded aside: the first screen made, then the portions.
