@@ -166,7 +166,7 @@ bool WizardWindow::CreateControls(Making making) {
             break;
         }
         made.push_back(s.hwnd);
-        s.madeUndrawn = true;
+        s.madeUndrawn = activationDue_;  // drawn by the next pass of the first screen
     }
     // Those on the screen were shown without drawing: drawn now, a container after its new
     // members, so that it draws around them and not under them too.

@@ -21,7 +21,7 @@ struct ControlState {
     int currentPage = 0;
     int minimum = 0, maximum = 0, position = 0;
     bool positionDue = false;  // the bar's window is still to be told `position`
-    bool madeUndrawn = false;  // its window made and not yet drawn by a pass of the first screen
+    bool madeUndrawn = false;  // its window made for the first screen and not yet drawn by a pass of it
     int parentIndex = -1;     // index of the containing control, -1 for the window
     int pageOf = -1;          // page of the page control that holds it, -1 if none
     int descriptionIndex = -1;
