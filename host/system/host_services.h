@@ -91,9 +91,10 @@ struct ShortcutLink {
 class HeldProcess {
 public:
     virtual ~HeldProcess() = default;
-    // Asks the process to close as sign-out asks, waits a few seconds for it, ends it if it
-    // still runs, and waits until it is gone, so that its files are free; false when it could
-    // not be ended or had ended already.
+    // Asks every window of the process whether it may close, as Windows asks for an installer,
+    // and waits until it is gone, so that its files are free: ended only when it hangs, or when
+    // it agreed and still runs a few seconds later. False when it refused (it keeps running),
+    // could not be ended, or had ended already.
     virtual bool End() = 0;
 };
 

@@ -265,8 +265,8 @@ constexpr unsigned long kCloseWaitMs = 5000;
 class Win32HeldProcess final : public HeldProcess {
 public:
     explicit Win32HeldProcess(HANDLE process) : process_(process) {}
-    // Asked to close first, so that it can keep the user's work; ended after five seconds.
-    bool End() override { return CloseThenEnd(process_.get(), kCloseWaitMs); }
+    // Asked to close first, so that it can keep the user's work; its refusal stands.
+    bool End() override { return CloseAsked(process_.get(), kCloseWaitMs) == CloseOutcome::Gone; }
 
 private:
     OwnedHandle process_;

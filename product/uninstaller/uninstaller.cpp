@@ -107,8 +107,11 @@ OwnedHandle RunningProduct(const std::string& folder) {
     return {};
 }
 
-// Asked to close, as the setup asks, so that it can keep the user's work; ended after 5 s.
-void EndProcess(HANDLE process) { host::CloseThenEnd(process, 5000); }
+// Asked to close, as the setup asks, so that it can keep the user's work; false when it keeps
+// running: it (its user) refused, or it could not be ended.
+bool EndProcess(HANDLE process) {
+    return host::CloseAsked(process, 5000) == host::CloseOutcome::Gone || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
 
 // Copies this program into the hand-over folder and starts the copy there, with that folder as
 // its current folder. The folder is held open without delete sharing, and then the copy without
@@ -167,8 +170,7 @@ int Remove(const std::string& folder, DWORD firstPart) {
     CoInitialize(nullptr);
     bool keptRunning = false;
     if (const OwnedHandle running = RunningProduct(folder)) {
-        if (Ask(kRunning, MB_YESNO | MB_ICONQUESTION) == IDYES) EndProcess(running.get());
-        else keptRunning = true;
+        keptRunning = Ask(kRunning, MB_YESNO | MB_ICONQUESTION) != IDYES || !EndProcess(running.get());
     }
     const uninstall::Report report = uninstall::RemoveInstallation(
         {folder, SpecialFolder(CSIDL_PROGRAMS), SpecialFolder(CSIDL_DESKTOPDIRECTORY)}, keptRunning);

@@ -1,16 +1,45 @@
 /* A product with unsaved work: asked to close (the end of the session, or WM_CLOSE), it writes
-   "saved" beside itself and closes; with LUMORA_IGNORE_CLOSE set it ignores every request. */
+   "saved" beside itself and closes; with LUMORA_IGNORE_CLOSE set it ignores every request.
+   LUMORA_CLOSE_ANSWER makes it another kind of program: "refuse" (its user cancels its own
+   question: the query answered no), "ask" (it asks its user for seven seconds, answering
+   messages all the while, and writes "cut" should it be told to end meanwhile), "hang" (it
+   stops answering when asked) or "hidden" (its only window is never shown). */
 #include <windows.h>
 
-static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static wchar_t answer[16];
+static int asking;
+
+static void Mark(const wchar_t* name) {
     wchar_t path[MAX_PATH + 8];
     DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
+    while (n > 0 && path[n - 1] != L'\\') --n;
+    lstrcpyW(path + n, name);
+    CloseHandle(CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+}
+
+static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION) {
+        if (!lstrcmpW(answer, L"refuse")) return FALSE;
+        if (!lstrcmpW(answer, L"hang")) Sleep(INFINITE);
+        if (!lstrcmpW(answer, L"ask")) {
+            DWORD start = GetTickCount();
+            MSG m;
+            asking = 1;
+            while (GetTickCount() - start < 7000) {
+                while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+                MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+            }
+            asking = 0;
+        }
+        return TRUE;
+    }
+    if (message == WM_ENDSESSION && asking) Mark(L"cut");
+    if (message == WM_CLOSE && !lstrcmpW(answer, L"refuse")) return 0;
     if ((message == WM_ENDSESSION && wParam) || message == WM_CLOSE) {
         if (GetEnvironmentVariableW(L"LUMORA_IGNORE_CLOSE", NULL, 0)) return 0;
-        while (n > 0 && path[n - 1] != L'\\') --n;
-        lstrcpyW(path + n, L"saved");
-        CloseHandle(CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+        Mark(L"saved");
     }
+    if (message == WM_ENDSESSION && wParam && !lstrcmpW(answer, L"hidden")) DestroyWindow(window);
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -18,9 +47,12 @@ static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPAR
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR line, int show) {
     WNDCLASSW kind = {0, Procedure, 0, 0, instance, NULL, NULL, NULL, NULL, L"ClosingProduct"};
     MSG message;
+    HWND window;
     (void)previous, (void)line;
+    GetEnvironmentVariableW(L"LUMORA_CLOSE_ANSWER", answer, 16);
     RegisterClassW(&kind);
-    ShowWindow(CreateWindowW(L"ClosingProduct", L"Lumora", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, NULL, instance, NULL), show);
+    window = CreateWindowW(L"ClosingProduct", L"Lumora", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, NULL, instance, NULL);
+    if (lstrcmpW(answer, L"hidden")) ShowWindow(window, show);
     while (GetMessageW(&message, NULL, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
 }

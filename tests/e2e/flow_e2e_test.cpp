@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "tests/common/expected_controls.h"
 #include "tests/e2e/remote.h"
@@ -237,6 +238,27 @@ TEST_F(RunningProduct, YesAsksItToCloseFirst) {
         EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 30000), nullptr) << "then the wizard";
         TearDown();
     }
+}
+
+// On Yes every window of the product is asked, hidden ones too, and its answer stands: one whose
+// user refuses keeps running with the wizard up; one that asks its user for longer than any
+// time-out is waited for, never told to end inside its question, and saves; a hung one is
+// ended; one whose only window is hidden saves and goes.
+TEST_F(RunningProduct, ItsOwnAnswerStands) {
+    SetEnvironmentVariableA("LUMORA_IGNORE_CLOSE", nullptr);
+    for (const auto& [answer, runsOn, saves] : {std::tuple("refuse", true, false), {"ask", false, true},
+                                                {"hang", false, false}, {"hidden", false, true}}) {
+        SCOPED_TRACE(answer);
+        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);  // the stand-in inherits it
+        StartProduct("Lumora.exe", remote::WindowsPath(LUMORA_CLOSING_PRODUCT));
+        ASSERT_TRUE(remote::PressBoxButton(StartSetupToTheQuestion(), IDYES));
+        EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 60000), nullptr) << "then the wizard";
+        EXPECT_EQ(WaitForSingleObject(product.handle, runsOn ? 0 : 15000), runsOn ? static_cast<DWORD>(WAIT_TIMEOUT) : WAIT_OBJECT_0);
+        EXPECT_EQ(GetFileAttributesA((to + "saved").c_str()) != INVALID_FILE_ATTRIBUTES, saves);
+        EXPECT_EQ(GetFileAttributesA((to + "cut").c_str()), INVALID_FILE_ATTRIBUTES) << "told to end inside its question";
+        TearDown();
+    }
+    SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", nullptr);
 }
 
 TEST_F(RunningProduct, YesEndsIt) {

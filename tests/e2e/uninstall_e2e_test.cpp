@@ -9,6 +9,7 @@
 #include <sddl.h>
 
 #include <regex>
+#include <tuple>
 
 namespace {
 
@@ -162,6 +163,31 @@ TEST_F(Uninstall, RunningLumoraClosedOnYes) {
     Report();
     ExpectAllTheSetupWroteGone();
     EXPECT_FALSE(Exists(D));
+}
+
+// Yes asks every window of a running Lumora, and its own answer stands: refused, it keeps running
+// and its program stays; asking its user a while, hung, or with a hidden window only, it goes.
+TEST_F(Uninstall, RunningLumorasOwnAnswerStands) {
+    for (const auto& [answer, runsOn, saves] : {std::tuple("refuse", true, false), {"ask", false, true},
+                                                {"hang", false, false}, {"hidden", false, true}}) {
+        SCOPED_TRACE(answer);
+        Install();
+        DeleteFileA((D + "\\saved").c_str());  // the last case's
+        ASSERT_TRUE(CopyFileA(remote::WindowsPath(LUMORA_CLOSING_PRODUCT).c_str(), (D + "\\Lumora.exe").c_str(), FALSE));
+        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);  // the stand-in inherits it
+        remote::Process product = StartInstalledProduct();
+        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", nullptr);
+        ASSERT_NE(product.handle, nullptr);
+        StartUninstaller();
+        ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+        ASSERT_TRUE(Answer("正在运行", IDYES));
+        const std::string report = Report();
+        EXPECT_EQ(report.find("Lumora 仍在运行") != std::string::npos, runsOn) << report;
+        EXPECT_EQ(remote::WaitExit(product, 0) == -1, runsOn);
+        EXPECT_EQ(Exists(D + "\\saved"), saves);
+        EXPECT_FALSE(Exists(D + "\\cut")) << "told to end inside its question";
+        if (runsOn) remote::Kill(product);
+    }
 }
 
 // While the question is open the uninstaller holds the Lumora it found: when that Lumora ends
