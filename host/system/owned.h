@@ -13,6 +13,14 @@ public:
         if (valid()) CloseHandle(handle_);
     }
     OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+        if (this != &other) {
+            if (valid()) CloseHandle(handle_);
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     OwnedHandle(const OwnedHandle&) = delete;
     OwnedHandle& operator=(const OwnedHandle&) = delete;
     HANDLE get() const { return handle_; }

@@ -1,13 +1,14 @@
-// A whole-file write whose new file is written (bytes, or a shell link) and flushed on another
-// thread while the caller goes on (the install writes the next file while its progress bar
-// moves), and which takes the target's place only when told. Until then the new file is marked for deletion: if
-// the program ends first, even killed, the system removes it with the last handle, and a
-// write dropped unplaced goes the same way.
+// A whole-file write whose new file is written and flushed on another thread while the caller
+// goes on (the install writes the next file while its progress bar moves), and which takes the
+// target's place, through the handle it was written with, only when told. Until then the new
+// file is marked for deletion: if the program ends first, even killed, the system removes it
+// with the last handle, and a write dropped unplaced goes the same way. A shell link is made
+// into memory on the caller's thread, which handles its messages, and written like any file.
 #include <windows.h>
-#include <objbase.h>
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "host/system/aside.h"
 #include "host/system/file_writes.h"
@@ -18,15 +19,13 @@
 namespace host {
 namespace {
 
-bool MarkForDeletion(HANDLE file, bool marked) {
-    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(marked)};
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-}
-
 class Win32StagedWrite final : public StagedWrite {
 public:
-    Win32StagedWrite(std::wstring target, ByteRange bytes, std::optional<ShortcutLink> link, unsigned counter)
-        : target_(std::move(target)), bytes_(bytes), link_(std::move(link)), counter_(counter) {
+    // `owned`: bytes the write keeps itself (`bytes` then lies in them); empty bytes are
+    // nothing to write, and the write fails.
+    Win32StagedWrite(std::wstring target, ByteRange bytes, std::vector<unsigned char> owned, unsigned counter)
+        : target_(std::move(target)), owned_(std::move(owned)), bytes_(owned_.empty() ? bytes : ByteRange(owned_)),
+          counter_(counter) {
         done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (!done_ || !Enqueue()) {
             // Nothing to write it meanwhile: written here and now.
@@ -44,13 +43,19 @@ public:
     WriteOutcome Place() override {
         if (!Settle()) Write();  // not started yet: written now
         if (!file_) return made_.empty() ? WriteOutcome::Failed : Refused(error_);
-        const bool whole = written_ && (!marked_ || MarkForDeletion(file_->get(), false));
-        if (!whole) {
+        if (!written_) {
             Drop();
             return WriteOutcome::Failed;
         }
+        if (marked_ && !MarkForDeletion(file_->get(), false)) {
+            // A mark that will not be cleared: this file goes with its handle, and the bytes are
+            // written again, unmarked.
+            Drop();
+            return WriteWhole(target_, counter_, {bytes_});
+        }
+        OwnedHandle file = std::move(*file_);
         file_.reset();
-        return TakePlace(made_, target_);
+        return TakePlace(std::move(file), made_, target_);
     }
 
 private:
@@ -120,38 +125,15 @@ private:
         return state == State::Running || state == State::Done;
     }
     void Write() {
-        if (target_.empty()) return;
+        if (target_.empty() || bytes_.empty()) return;
         OwnedHandle file = MakeNewFileBeside(target_, counter_, made_);
         if (!file.valid()) {
             error_ = GetLastError();
             return;
         }
-        if (link_) {
-            // The link saves itself by name: the new file is let go for it, then held again.
-            { const OwnedHandle reserved(std::move(file)); }
-            OwnedHandle saved(SaveLink() ? CreateFileW(made_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
-                                                       0, nullptr)
-                                         : nullptr);
-            if (!saved.valid()) {
-                DeleteFileW(made_.c_str());
-                made_.clear();
-                return;
-            }
-            file_.emplace(std::move(saved));
-        } else {
-            file_.emplace(std::move(file));
-        }
+        file_.emplace(std::move(file));
         marked_ = MarkForDeletion(file_->get(), true);
-        written_ = link_ ? FlushFileBuffers(file_->get()) != FALSE : WriteAll(file_->get(), {bytes_});
-    }
-    // On this thread, with component services of its own.
-    bool SaveLink() {
-        const auto start = LateFunction<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
-        const auto stop = LateFunction<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
-        if (!start || !stop || FAILED(start(nullptr, COINIT_APARTMENTTHREADED))) return false;
-        const bool saved = SaveLinkFile(*link_, made_);
-        stop();
-        return saved;
+        written_ = WriteAll(file_->get(), {bytes_});
     }
     // The new file goes: with its handle when marked, else by its name.
     void Drop() {
@@ -162,8 +144,8 @@ private:
     }
 
     const std::wstring target_;
+    const std::vector<unsigned char> owned_;
     const ByteRange bytes_;
-    const std::optional<ShortcutLink> link_;
     unsigned counter_;
     HANDLE done_ = nullptr;  // set when the thread has written it
     State state_ = State::Queued;
@@ -186,12 +168,15 @@ bool Win32StagedWrite::working_ = false;
 std::unique_ptr<StagedWrite> Win32Host::StageBytes(const Text& path, ByteRange bytes) {
     // Each write numbers its attempts at a name from a start of its own.
     newFiles_ += 0x10000;
-    return std::make_unique<Win32StagedWrite>(FilePath(path), bytes, std::nullopt, newFiles_);
+    return std::make_unique<Win32StagedWrite>(FilePath(path), bytes, std::vector<unsigned char>(), newFiles_);
 }
 
 std::unique_ptr<StagedWrite> Win32Host::StageShortcut(const ShortcutLink& link) {
     newFiles_ += 0x10000;
-    return std::make_unique<Win32StagedWrite>(FilePath(ShortcutFileName(link.linkPath)), ByteRange{}, link, newFiles_);
+    std::vector<unsigned char> bytes;
+    if (EnsureComponentServices()) bytes = LinkBytes(link);
+    return std::make_unique<Win32StagedWrite>(FilePath(ShortcutFileName(link.linkPath)), ByteRange(), std::move(bytes),
+                                              newFiles_);
 }
 
 }  // namespace host

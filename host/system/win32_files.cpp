@@ -49,7 +49,7 @@ Text ReadGrowing(Fill fill) {
 // system's GUID library, which would bring thousands of others along.
 constexpr GUID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kShellLinkInterface = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kPersistStreamInterface = {0x00000109, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 int CsidlOf(int folder) {
     switch (folder) {
@@ -154,13 +154,45 @@ bool Held(DWORD error, const std::wstring& target) {
     return opened == ERROR_SUCCESS || opened == ERROR_SHARING_VIOLATION || opened == ERROR_LOCK_VIOLATION;
 }
 
+namespace {
+
+// Renames the file that `file` holds to `target`, replacing what is there, without opening it
+// again by name: a scanner that opened the new file meanwhile cannot stand in the way.
+bool RenameThroughHandle(HANDLE file, const std::wstring& target) {
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(bytes, 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) != FALSE;
+}
+
+// The system or its file system has no rename by handle (or not for this name): by name then.
+bool NoRenameByHandle(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+           error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+}  // namespace
+
 // Puts the whole, flushed new file in the place of `target` in one step, or leaves both as they
-// were and removes the new file.
-WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
+// were and removes the new file. Through `file` where the system can, which it closes.
+WriteOutcome TakePlace(OwnedHandle file, const std::wstring& made, const std::wstring& target) {
     constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    const auto move = [&] {
+        if (file.valid()) {
+            if (RenameThroughHandle(file.get(), target)) return true;
+            const DWORD error = GetLastError();
+            if (!NoRenameByHandle(error)) return false;
+            file = OwnedHandle();  // the name is free for the move
+            SetLastError(error);
+        }
+        return MoveFileExW(made.c_str(), target.c_str(), kReplace) != FALSE;
+    };
     DWORD error = ERROR_SUCCESS;
     for (const DWORD start = GetTickCount();; Sleep(kHeldPauseMs)) {
-        if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
+        if (move()) return WriteOutcome::Written;
         error = GetLastError();
         // The setup owns the names it writes: a read-only mark on the earlier file is all that
         // stands in the way of its replacement (hidden or system marks do not stop a move).
@@ -168,16 +200,40 @@ WriteOutcome TakePlace(const std::wstring& made, const std::wstring& target) {
         if (error == ERROR_ACCESS_DENIED && marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY) &&
             (marks & FILE_ATTRIBUTE_READONLY) &&
             SetFileAttributesW(target.c_str(), marks & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-            if (MoveFileExW(made.c_str(), target.c_str(), kReplace)) return WriteOutcome::Written;
+            if (move()) return WriteOutcome::Written;
             error = GetLastError();
             SetFileAttributesW(target.c_str(), marks);
         }
         if (!Held(error, target) || GetTickCount() - start >= kHeldRetryMs) break;
     }
-    DeleteFileW(made.c_str());
+    // Gone with the handle where it is still held, else by its name.
+    if (!file.valid() || !MarkForDeletion(file.get(), true)) {
+        file = OwnedHandle();
+        DeleteFileW(made.c_str());
+    }
     if (error != ERROR_ACCESS_DENIED) return WriteOutcome::Failed;
     // In use, rather than forbidden, is no matter of rights.
     return Refused(WriteOpenError(target));
+}
+
+bool MarkForDeletion(HANDLE file, bool marked) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(marked)};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+WriteOutcome WriteWhole(const std::wstring& target, unsigned& counter, std::initializer_list<ByteRange> blocks) {
+    if (target.empty()) return WriteOutcome::Failed;
+    std::wstring made;
+    OwnedHandle file = MakeNewFileBeside(target, counter, made);
+    if (!file.valid()) return made.empty() ? WriteOutcome::Failed : Refused(GetLastError());
+    if (!WriteAll(file.get(), blocks)) {
+        if (!MarkForDeletion(file.get(), true)) {
+            file = OwnedHandle();
+            DeleteFileW(made.c_str());
+        }
+        return WriteOutcome::Failed;
+    }
+    return TakePlace(std::move(file), made, target);
 }
 
 namespace {
@@ -358,42 +414,43 @@ Text Win32Host::SpecialFolderPath(int folder) {
     return path;
 }
 
-bool SaveLinkFile(const ShortcutLink& link, const std::wstring& path) {
+std::vector<unsigned char> LinkBytes(const ShortcutLink& link) {
+    std::vector<unsigned char> bytes;
     ComRef<IShellLinkW> shellLink;
     const auto create = LateFunction<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
-    if (!create || FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
-        return false;
+    const auto memoryStream = LateFunction<decltype(&CreateStreamOnHGlobal)>("ole32.dll", "CreateStreamOnHGlobal");
+    if (!create || !memoryStream ||
+        FAILED(create(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, shellLink.out()))) {
+        return bytes;
     }
-    ComRef<IPersistFile> file;
-    if (FAILED(shellLink->QueryInterface(kPersistFileInterface, file.out()))) return false;
-
+    ComRef<IPersistStream> persist;
+    ComRef<IStream> stream;
+    if (FAILED(shellLink->QueryInterface(kPersistStreamInterface, persist.out())) ||
+        FAILED(memoryStream(nullptr, TRUE, stream.put()))) {
+        return bytes;
+    }
     shellLink->SetPath(WideFromText(link.target).c_str());
     shellLink->SetShowCmd(SW_SHOW);
     if (link.description) shellLink->SetDescription(WideFromText(*link.description).c_str());
     if (link.arguments) shellLink->SetArguments(WideFromText(*link.arguments).c_str());
     if (link.workingFolder) shellLink->SetWorkingDirectory(WideFromText(*link.workingFolder).c_str());
-    return SUCCEEDED(file->Save(path.c_str(), FALSE));
+    // What the link would write into its file, written into memory instead, and read back.
+    ULARGE_INTEGER size{};
+    if (FAILED(persist->Save(stream.get(), TRUE)) || FAILED(stream->Seek({}, STREAM_SEEK_CUR, &size)) ||
+        size.QuadPart == 0 || size.QuadPart > (1u << 20) || FAILED(stream->Seek({}, STREAM_SEEK_SET, nullptr))) {
+        return bytes;
+    }
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    ULONG read = 0;
+    if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size()) bytes.clear();
+    return bytes;
 }
 
 bool Win32Host::SaveShortcut(const ShortcutLink& link) {
     const std::wstring name = FilePath(ShortcutFileName(link.linkPath));
     if (name.empty() || !EnsureComponentServices()) return false;
-    // Saved under a new name of its own, flushed, then put in the link's place.
-    std::wstring made;
-    {
-        const OwnedHandle reserved = MakeNewFileBeside(name, newFiles_, made);
-        if (!reserved.valid()) return false;
-    }
-    bool saved = SaveLinkFile(link, made);
-    if (saved) {
-        const OwnedHandle written(CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        saved = written.valid() && FlushFileBuffers(written.get());
-    }
-    if (!saved) {
-        DeleteFileW(made.c_str());
-        return false;
-    }
-    return TakePlace(made, name) == WriteOutcome::Written;
+    const std::vector<unsigned char> bytes = LinkBytes(link);
+    return !bytes.empty() && WriteWhole(name, newFiles_, {ByteRange(bytes)}) == WriteOutcome::Written;
 }
 
 bool Win32Host::MakeDirectory(const Text& path) {
@@ -443,20 +500,7 @@ int Win32Host::RemoveNewFileLeftovers(const Text& folder) {
 }
 
 WriteOutcome Win32Host::WriteBytes(const Text& path, std::initializer_list<ByteRange> blocks) {
-    const std::wstring target = FilePath(path);
-    if (target.empty()) return WriteOutcome::Failed;
-    std::wstring made;
-    bool written = false;
-    {
-        const OwnedHandle file = MakeNewFileBeside(target, newFiles_, made);
-        if (!file.valid()) return made.empty() ? WriteOutcome::Failed : Refused(GetLastError());
-        written = WriteAll(file.get(), blocks);
-    }
-    if (!written) {
-        DeleteFileW(made.c_str());
-        return WriteOutcome::Failed;
-    }
-    return TakePlace(made, target);
+    return WriteWhole(FilePath(path), newFiles_, blocks);
 }
 
 }  // namespace host

@@ -261,18 +261,39 @@ TEST_F(FileOperations, StagedWriteTakesItsPlaceOnlyWhenTold) {
 }
 
 // The replacement as Windows answers it: a read-only earlier file is refused until its mark is
-// cleared, a held one a few times or for good; the new file is flushed before it takes the place.
+// cleared, a held one a few times or for good; the new file is flushed before it takes the place,
+// written directly or staged. Where the rename by handle is not to be had, the move by name
+// serves; a delete mark that cannot be cleared has the file written again, unmarked.
 int refusals;  // with `refusal`; -1: a read-only target alone is refused, access denied
 DWORD refusal;
+bool renameByHandle, clearsMark;
 std::string calls;
 decltype(&MoveFileExW) realMove;
 decltype(&FlushFileBuffers) realFlush;
-BOOL WINAPI MoveAsWindows(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    calls += "move ";
+decltype(&SetFileInformationByHandle) realSetInformation;
+BOOL Refuse(LPCWSTR to) {
     const bool readOnly = refusals < 0 && (GetFileAttributesW(to) & FILE_ATTRIBUTE_READONLY);
-    if (!readOnly && refusals-- <= 0) return realMove(from, to, flags);
+    if (!readOnly && refusals-- <= 0) return TRUE;
     SetLastError(readOnly ? ERROR_ACCESS_DENIED : refusal);
     return FALSE;
+}
+BOOL WINAPI MoveAsWindows(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    calls += "move ";
+    return Refuse(to) && realMove(from, to, flags);
+}
+BOOL WINAPI SetInformationAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size) {
+    if (kind == FileDispositionInfo && !clearsMark && !static_cast<FILE_DISPOSITION_INFO*>(information)->DeleteFile) {
+        calls += "unmark ";
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (kind != FileRenameInfo) return realSetInformation(file, kind, information, size);
+    calls += "rename ";
+    if (!renameByHandle) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Refuse(static_cast<FILE_RENAME_INFO*>(information)->FileName) && realSetInformation(file, kind, information, size);
 }
 BOOL WINAPI FlushSeen(HANDLE file) {
     calls += "flush ";
@@ -281,17 +302,37 @@ BOOL WINAPI FlushSeen(HANDLE file) {
 TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
     test::StandIn move("MoveFileExW", &MoveAsWindows, realMove);
     test::StandIn flush("FlushFileBuffers", &FlushSeen, realFlush);
-    if (!move.active() || !flush.active()) GTEST_SKIP() << "the calls are not in this program's import table";
+    test::StandIn information("SetFileInformationByHandle", &SetInformationAsWindows, realSetInformation);
+    if (!move.active() || !flush.active() || !information.active()) {
+        GTEST_SKIP() << "the calls are not in this program's import table";
+    }
     const test::Block earlier("earlier"), fresh("fresh");
-    for (const auto& [count, error, written] : {std::tuple(-1, 0ul, true), {3, ERROR_SHARING_VIOLATION, true},
-                                                 {3, ERROR_ACCESS_DENIED, true}, {1000, ERROR_SHARING_VIOLATION, false}}) {
-        SCOPED_TRACE(testing::Message() << count << " refusals with " << error);
+    struct Case {
+        int count;
+        DWORD error;
+        bool byHandle, staged, unmarks, written;
+        const char* order;
+    };
+    for (const Case& c : {Case{-1, 0, true, false, true, true, "flush rename "},
+                          {3, ERROR_SHARING_VIOLATION, true, false, true, true, "flush rename "},
+                          {3, ERROR_ACCESS_DENIED, true, true, true, true, "flush rename "},
+                          {1000, ERROR_SHARING_VIOLATION, true, false, true, false, "flush rename "},
+                          {-1, 0, false, false, true, true, "flush rename move "},
+                          {0, 0, true, true, true, true, "flush rename "},
+                          {0, 0, true, true, false, true, "flush unmark flush rename "}}) {
+        SCOPED_TRACE(testing::Message() << c.count << " refusals with " << c.error << (c.staged ? ", staged" : "")
+                                        << (c.byHandle ? "" : ", by name") << (c.unmarks ? "" : ", the mark stays"));
+        std::tie(refusals, renameByHandle, clearsMark) = std::tuple(0, true, true);
         ASSERT_TRUE(host_.WriteBlocksToFile(In("w.bin"), {earlier.get()}));
-        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
-        std::tie(refusals, refusal, calls) = std::tuple(count, error, "");
-        EXPECT_EQ(host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}), written);
-        EXPECT_EQ(calls.substr(0, 11), "flush move ");
-        EXPECT_EQ(Content(In("w.bin")), written ? "fresh" : "earlier");
+        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), c.count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
+        std::tie(refusals, refusal, renameByHandle, clearsMark, calls) =
+            std::tuple(c.count, c.error, c.byHandle, c.unmarks, "");
+        EXPECT_EQ(c.staged ? host_.StageBytes(In("w.bin"), fresh.get())->Place() == host::WriteOutcome::Written
+                           : host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}),
+                  c.written);
+        EXPECT_EQ(calls.substr(0, std::string(c.order).size()), c.order);
+        EXPECT_EQ(Content(In("w.bin")), c.written ? "fresh" : "earlier");
+        EXPECT_TRUE(NoNewFilesIn(root_.path()));
     }
 }
 
