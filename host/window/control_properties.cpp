@@ -106,7 +106,10 @@ void WizardWindow::WriteProperty(ControlRef ref, ControlProperty property, const
             s->flags |= kFlagVisible;
         } else {
             s->flags &= ~kFlagVisible;
+            // The system hands a hidden control's focus to its parent, a pane without a name.
+            const bool hadFocus = h && (GetFocus() == h || IsChild(h, GetFocus()));
             if (h) ShowWindow(h, SW_HIDE);
+            if (hadFocus) EnsureFocus();
         }
         if (h) ShowWhatIsSeen();
         break;

@@ -76,9 +76,13 @@ void WizardWindow::EnsureFocus() {
     }
     const std::vector<const ControlState*> candidates = FocusCandidates();
     if (candidates.empty()) {
-        // Left on a container by a hidden control, the focus goes to the window itself: a
-        // screen reader then tells the dialog rather than an empty pane.
-        if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
+        // Left on a container by a hidden control, the focus goes where a screen reader has
+        // something to tell: a progress bar in sight (named by its label), else the window itself.
+        const auto bar = std::find_if(controls_.begin(), controls_.end(), [](const ControlState& s) {
+            return s.kind == ControlKind::ProcessBar && s.hwnd && IsWindowVisible(s.hwnd);
+        });
+        if (bar != controls_.end() && (!focused || IsContainer(focused->kind))) SetFocus(bar->hwnd);
+        else if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
         return;
     }
     HWND target = candidates.front()->hwnd;

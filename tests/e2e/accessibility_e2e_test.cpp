@@ -225,6 +225,9 @@ TEST_F(ScreenReaderSteps, EveryStepToldAndReachedAsSeen) {
         ClickTo(k下一步, "正在安装");
         ExpectToldAsSeen({k主标题, k提示, k安装情况, k详情}, {k进度条}, false);
         EXPECT_EQ(ToldName(k进度条), remote::WideText(C(k安装情况))) << "the bar, named by its label";
+        const remote::ToldObject focus = remote::ReadAloud(window).focus;
+        EXPECT_EQ(focus.hwnd, C(k进度条)) << "the focus, on the bar";
+        EXPECT_EQ(focus.name, remote::WideText(C(k安装情况)));
     }
     {
         SCOPED_TRACE("finish");
