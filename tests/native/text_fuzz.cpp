@@ -13,18 +13,20 @@ namespace {
 
 // Code page 936's lead bytes.
 bool Lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
-bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 // A lead byte takes the next one along, or three when they are digit, lead, digit.
-std::size_t Length(const std::string& text, std::size_t i) {
-    if (!Lead(text[i]) || i + 1 == text.size()) return 1;
-    return i + 3 < text.size() && Digit(text[i + 1]) && Lead(text[i + 2]) && Digit(text[i + 3]) ? 4 : 2;
+std::size_t Length(const std::string& t, std::size_t i) {
+    if (!Lead(t[i]) || i + 1 == t.size()) return 1;
+    return i + 3 < t.size() && t[i + 1] >= '0' && t[i + 1] <= '9' && Lead(t[i + 2]) && t[i + 3] >= '0' && t[i + 3] <= '9' ? 4 : 2;
 }
 
 // Byte offsets where characters start.
 std::vector<std::size_t> CharacterStarts(const std::string& text, std::size_t from) {
     std::vector<std::size_t> starts;
-    for (std::size_t i = from; i < text.size(); i += Length(text, i)) starts.push_back(i);
+    for (std::size_t i = from; i < text.size();) {
+        starts.push_back(i);
+        i += Length(text, i);
+    }
     return starts;
 }
 
@@ -32,10 +34,10 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 
 bool SameAt(const std::string& text, std::size_t pos, const std::string& find, bool matchCase) {
     if (text.size() - pos < find.size()) return false;
-    // Single-byte characters of `find` may fold; the bytes of longer ones never do.
+    // Single-byte characters of `find` may fold; the bytes of two-byte ones never do.
     for (std::size_t i : CharacterStarts(find, 0)) {
-        const bool longer = Lead(find[i]);
-        if (longer || matchCase) {
+        const bool twoByte = Lead(find[i]);
+        if (twoByte || matchCase) {
             const std::size_t n = Length(find, i);
             if (text.compare(pos + i, n, find, i, n) != 0) return false;
         } else if (Lower(text[pos + i]) != Lower(find[i])) {
