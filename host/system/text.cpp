@@ -36,6 +36,13 @@ bool MatchesAt(std::string_view text, std::size_t pos, std::string_view find, bo
 
 }  // namespace
 
+std::size_t CharacterLength(std::string_view text, std::size_t pos) {
+    const auto digit = [&](std::size_t at) { return text[at] >= '0' && text[at] <= '9'; };
+    if (!IsLeadByte(Byte(text[pos])) || pos + 1 >= text.size()) return 1;
+    const bool fourBytes = pos + 3 < text.size() && digit(pos + 1) && IsLeadByte(Byte(text[pos + 2])) && digit(pos + 3);
+    return fourBytes ? 4 : 2;
+}
+
 Text TextFromField(const char* field, std::size_t capacity) {
     return Text(field, std::find(field, field + capacity, '\0'));
 }
@@ -65,7 +72,7 @@ Text ReplaceText(std::string_view text, std::string_view find, std::string_view 
             pos += find.size();
             if (++done == count) break;
         } else {
-            const std::size_t step = (IsLeadByte(Byte(text[pos])) && pos + 1 < text.size()) ? 2 : 1;
+            const std::size_t step = CharacterLength(text, pos);
             result.append(text.substr(pos, step));
             pos += step;
         }
@@ -120,7 +127,7 @@ Text ShortcutFileName(std::string_view linkPath) {
     const std::size_t cut = FindLastSeparator(linkPath);
     const std::string_view name =
         cut == std::string_view::npos ? linkPath : linkPath.substr(cut + 1);
-    // A dot is never the second byte of a GBK character, so a plain search is exact.
+    // A dot is never a trail byte of a GB 18030 character, so a plain search is exact.
     if (name.find('.') != std::string_view::npos) return Text(linkPath);
     return JoinTexts(linkPath, ".lnk");
 }

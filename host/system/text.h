@@ -1,7 +1,9 @@
 #pragma once
-// Texts as the wizard handles them: GBK bytes in a std::string. Lengths and positions count
-// bytes; a byte from 0x81 to 0xFE starts a two-byte character (code page 936's lead bytes:
-// 0x80 and 0xFF stand alone). An absent text and the empty text are the same value.
+// Texts as the wizard handles them: GB 18030 bytes in a std::string. Lengths and positions
+// count bytes; a byte from 0x81 to 0xFE starts a two-byte character (code page 936's lead
+// bytes: 0x80 and 0xFF stand alone), or a four-byte one when a digit follows it (lead, digit,
+// lead, digit: no byte of it is a backslash). An absent text and the empty text are the same
+// value.
 //
 // Nothing here touches the operating system, so it builds and is tested natively as well.
 #include <cstddef>
@@ -12,8 +14,12 @@ namespace host {
 
 using Text = std::string;
 
-// True when the byte starts a two-byte character. The one rule for lead bytes in the program.
+// True when the byte starts a two- or four-byte character. The one rule for lead bytes in the
+// program.
 constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// The byte length of the character at `pos` (1, 2 or 4), never past the text's end.
+std::size_t CharacterLength(std::string_view text, std::size_t pos);
 
 // The text in a fixed field that the system fills: up to its first NUL, never past the
 // field's `capacity` bytes.

@@ -213,7 +213,7 @@ std::vector<ProcessRecord> ReadProcessList(const void* list, std::size_t length)
         const auto& entry = *reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(base + at);
         ProcessRecord record;
         record.processId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.UniqueProcessId));
-        // Compared as GBK by the caller, whatever the system's code page; the file name alone.
+        // Compared as GB 18030 by the caller, whatever the system's code page; the file name alone.
         record.exeFile = TextFromWide(entry.ImageName.Buffer, entry.ImageName.Length / sizeof(wchar_t));
         record.parentProcessId =
             static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.InheritedFromUniqueProcessId));

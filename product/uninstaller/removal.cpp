@@ -23,8 +23,8 @@ using host::WideFromText;
 const char* const kProductFiles[] = {"Lumora.exe",   "TarvelUP.exe",   "卸载.exe",       "Function.dll", "Tarvel-Skin.dll",
                                      "更新日志.log", "常见问题解答.txt", "Lumora官网.url", "Lumora视频教程.url"};
 
-// Every path goes to the system in UTF-16, converted from GBK with code page 936 named: the
-// same names on every Windows, whatever its ANSI code page.
+// Every path goes to the system in UTF-16, converted from GB 18030 (host/system/system_text.h):
+// the same names on every Windows, whatever its ANSI code page.
 bool Exists(const std::string& path) {
     return GetFileAttributesW(WideFromText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -7,9 +7,9 @@
 // shortcuts, says what it did, and goes with its folder at the next restart, or earlier when
 // a later run clears what earlier ones left.
 //
-// Its texts and the names it handles are GBK; they reach the system in UTF-16, converted with
-// code page 936 named (host/system/system_text.h), so that it shows and finds the same names on a
-// Windows of any ANSI code page.
+// Its texts and the names it handles are GB 18030; they reach the system in UTF-16, converted
+// by GB 18030's rules (host/system/system_text.h), so that it shows and finds the same names,
+// whatever their characters, on a Windows of any ANSI code page.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>

@@ -107,4 +107,52 @@ INSTANTIATE_TEST_SUITE_P(AnsiCodePages, CodePage, ::testing::Values(1252u, 950u,
                              return "cp" + std::to_string(page.param);
                          });
 
+// A user whose profile, and the folder picked in the dialog, have a name that GBK cannot write:
+// every file and link made, the product started from there, and all of it removed again.
+class UserName : public Uninstall, public ::testing::WithParamInterface<std::pair<const char*, const wchar_t*>> {};
+TEST_P(UserName, InstallsRunsAndRemovesUnderIt) {
+    const std::wstring name = GetParam().second, picked = L"C:\\" + name, profile = L"C:\\users\\" + name;
+    for (const auto& [value, folder] : {std::pair(L"Desktop", profile + L"\\Desktop"),
+                                        std::pair(L"Programs", profile + L"\\Start Menu\\Programs")}) {
+        ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                  value, REG_SZ, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)), ERROR_SUCCESS);
+    }
+    desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    menu = SpecialFolder(CSIDL_PROGRAMS) + "\\Lumora";
+    ASSERT_EQ(test::Wide(desktop), profile + L"\\Desktop") << "the folders lie under the user's name";
+    ASSERT_TRUE(CreateDirectoryW(picked.c_str(), nullptr));
+    D = test::Gbk(picked) + "\\Lumora";
+    StartSetup();
+    ClickTo(k下一步, "许可协议");
+    remote::Click(C(k接受));
+    ASSERT_TRUE(Eventually([&] { return IsWindowEnabled(C(k下一步)) != FALSE; }));
+    ClickTo(k下一步, "选择目标位置");
+    remote::Click(C(k目录浏览));
+    HWND dialog = remote::FindMessageBox(setup.id, 10000);
+    ASSERT_TRUE(dialog && remote::SelectFolder(setup, dialog, test::Gbk(picked), test::Gbk(name)));
+    remote::PressBoxButton(dialog, IDOK);
+    ASSERT_TRUE(Eventually([&] { return remote::WideText(C(k路径)) == picked + L"\\Lumora"; }));
+    ClickTo(k下一步, "准备安装");  // both options ticked, as at the start
+    ASSERT_TRUE(InstallToFinishPage());
+    ExpectFilesInDestination(true);
+    ExpectShortcuts();
+    SetTicked(k选择框_运行, true);
+    SetTicked(k查看更新内容, false);
+    SetTicked(k查看解决方案, false);
+    remote::Click(C(k下一步));
+    ASSERT_EQ(remote::WaitExit(setup, 20000), 0);
+    ASSERT_TRUE(Eventually([] { return !ProcessesNamed("Lumora.exe").empty(); }, 10000)) << "the product started";
+    EXPECT_EQ(ImagePath(ProcessesNamed("Lumora.exe")[0]), D + "\\Lumora.exe");
+    ASSERT_NO_FATAL_FAILURE(StartUninstaller());
+    ASSERT_TRUE(Answer("移除 Lumora", IDYES));
+    ASSERT_TRUE(Answer("正在运行", IDYES));
+    EXPECT_NE(Report().find("共删除 18 项"), std::string::npos);
+    ExpectAllTheSetupWroteGone();
+    EXPECT_FALSE(Exists(D));
+}
+INSTANTIATE_TEST_SUITE_P(NamesOutsideGbk, UserName,
+                         ::testing::Values(std::pair("Pena", L"Peña"), std::pair("Bjorn", L"Björn"), std::pair("Li", L"李䶮")),
+                         [](const auto& row) { return std::string(row.param.first); });
+
 }  // namespace

@@ -40,7 +40,7 @@ private:
     host::Text path_;
 };
 
-// A GBK text as UTF-16, and back ('?' for what GBK cannot hold).
+// A GB 18030 text as UTF-16, and back, as the program converts them.
 std::wstring Wide(std::string_view text);
 std::string Gbk(const std::wstring& wide);
 // The names a folder holds as the system keeps them, in UTF-16 and sorted; none when the folder

@@ -14,12 +14,18 @@ namespace {
 // Code page 936's lead bytes.
 bool Lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
 
-// Byte offsets where characters start (a lead byte takes the next one along).
+// A lead byte takes the next one along, or three when they are digit, lead, digit.
+std::size_t Length(const std::string& t, std::size_t i) {
+    if (!Lead(t[i]) || i + 1 == t.size()) return 1;
+    return i + 3 < t.size() && t[i + 1] >= '0' && t[i + 1] <= '9' && Lead(t[i + 2]) && t[i + 3] >= '0' && t[i + 3] <= '9' ? 4 : 2;
+}
+
+// Byte offsets where characters start.
 std::vector<std::size_t> CharacterStarts(const std::string& text, std::size_t from) {
     std::vector<std::size_t> starts;
     for (std::size_t i = from; i < text.size();) {
         starts.push_back(i);
-        i += (Lead(text[i]) && i + 1 < text.size()) ? 2 : 1;
+        i += Length(text, i);
     }
     return starts;
 }
@@ -32,7 +38,7 @@ bool SameAt(const std::string& text, std::size_t pos, const std::string& find, b
     for (std::size_t i : CharacterStarts(find, 0)) {
         const bool twoByte = Lead(find[i]);
         if (twoByte || matchCase) {
-            const std::size_t n = (twoByte && i + 1 < find.size()) ? 2 : 1;
+            const std::size_t n = Length(find, i);
             if (text.compare(pos + i, n, find, i, n) != 0) return false;
         } else if (Lower(text[pos + i]) != Lower(find[i])) {
             return false;
@@ -65,7 +71,7 @@ std::string ReferenceReplace(const std::string& text, const std::string& find, c
             }
             return out;
         }
-        const std::size_t n = (Lead(text[pos]) && pos + 1 < text.size()) ? 2 : 1;
+        const std::size_t n = Length(text, pos);
         out.append(text, pos, n);
         copiedUntil = pos + n;
     }

@@ -118,6 +118,13 @@ TEST(ReplaceText, TwoByteCharacters) {
     EXPECT_EQ(host::ReplaceText(std::string("a\0b", 3), "b", "c"), std::string("a\0c", 3));
 }
 
+TEST(ReplaceText, FourByteCharacters) {
+    // ñ (81 30 8A 39) then ö (81 30 8B 32): 8A 39 81 30 between them is no character.
+    const Text text = "\x81\x30\x8A\x39\x81\x30\x8B\x32";
+    EXPECT_EQ(host::ReplaceText(text, "\x8A\x39\x81\x30", "!"), text);
+    EXPECT_EQ(host::ReplaceText(text, "\x81\x30\x8B\x32", "o"), "\x81\x30\x8A\x39o");
+}
+
 TEST(JoinTexts, ConcatenatesInOrder) {
     const Text folder = "C:\\Program Files";
     EXPECT_EQ(host::JoinTexts(folder, "\\Lumora"), "C:\\Program Files\\Lumora");
@@ -153,6 +160,7 @@ TEST(RegistryPath, FindLastSeparator) {
     EXPECT_EQ(host::FindLastSeparator("a\x80\\b"), 2u);
     EXPECT_EQ(host::FindLastSeparator("a\xFF\\b"), 2u);
     EXPECT_EQ(host::FindLastSeparator("a\xFE\\b"), std::string_view::npos);
+    EXPECT_EQ(host::FindLastSeparator("C:\\Pe\x81\x30\x8A\x39" "a\\\x81\x30\x8A\x39"), 10u);
 }
 
 TEST(ShortcutFileName, AddsTheEndingOnlyWhenTheNameHasNoDot) {
