@@ -166,7 +166,7 @@ bool WizardWindow::CreateControls(Making making) {
             break;
         }
         made.push_back(s.hwnd);
-        s.madeUndrawn = activationDue_;  // drawn by the next pass of the first screen
+        s.madeUndrawn = firstScreenDue_;  // drawn by the next pass of the first screen
     }
     // Those on the screen were shown without drawing: drawn now, a container after its new
     // members, so that it draws around them and not under them too.
@@ -221,11 +221,7 @@ void WizardWindow::CreateNextPortion() {
     // Painting goes first, although its messages would come after ours: the first screen when
     // the loop has just started, or what was uncovered since.
     const bool painted = PaintWaiting();
-    if (!painted && activationDue_) {
-        // The first screen is on the display: now the window takes the keyboard.
-        activationDue_ = false;
-        SetForegroundWindow(hwnd_);
-    }
+    if (!painted && firstScreenDue_) firstScreenDue_ = false;  // the first screen is on the display
     if (complete_) return;  // made at once meanwhile, for a handler
     // A control that cannot be made ends the portions; asking for any control tries again.
     if (!painted && (!CreateControls(Making::Portion) || complete_)) return;
@@ -244,7 +240,7 @@ bool WizardWindow::PaintWaiting() {
     };
     // Until the first screen is whole it is painted in one go, not a portion a message: the
     // messages between portions (ours and the system's) held its last controls back.
-    const bool whole = activationDue_;
+    const bool whole = firstScreenDue_;
     std::size_t painted = 0;
     if (GetUpdateRect(hwnd_, nullptr, FALSE) && paint(hwnd_)) {
         if (!whole) return true;

@@ -66,8 +66,24 @@ void WizardWindow::FocusControl(HWND control) {
     }
 }
 
+HWND WizardWindow::FirstFocusTarget() const {
+    const std::vector<const ControlState*> candidates = FocusCandidates();
+    if (candidates.empty()) return nullptr;
+    HWND target = candidates.front()->hwnd;
+    for (const ControlState* s : candidates) {
+        if (s->id == description_.firstFocus) target = s->hwnd;
+    }
+    return target;
+}
+
 void WizardWindow::EnsureFocus() {
-    if (!hwnd_ || GetActiveWindow() != hwnd_) return;
+    if (!hwnd_) return;
+    if (GetActiveWindow() != hwnd_) {
+        // Not in front (the system may refuse a program the foreground): the control that is to
+        // have the focus takes it the moment the user comes to the window (RestoreFocus).
+        if (!FindByHandle(lastFocus_)) lastFocus_ = FirstFocusTarget();
+        return;
+    }
     // A hidden control gives its focus to its parent, which may be a container of ours.
     const HWND focus = GetFocus();
     const ControlState* focused = FindByHandle(focus);
@@ -85,11 +101,7 @@ void WizardWindow::EnsureFocus() {
         else if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
         return;
     }
-    HWND target = candidates.front()->hwnd;
-    for (const ControlState* s : candidates) {
-        if (s->id == description_.firstFocus) target = s->hwnd;
-    }
-    FocusControl(target);
+    FocusControl(FirstFocusTarget());
 }
 
 // As in dialogs: an arrow key on a radio button selects the next one of its group (its

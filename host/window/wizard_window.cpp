@@ -157,14 +157,14 @@ void WizardWindow::Show() {
     const bool first = !shown_;
     // Without the common controls in the process yet, the window shows empty and they are
     // loaded aside, once it is shown: the system's own loading of what showing needs would
-    // wait for theirs. The first screen follows when they are in (CommonControlsIn). Such a
-    // window takes the keyboard once its first screen is painted (CreateNextPortion): being
-    // activated costs what showing costs again (the input method's loading among it), and
-    // then a screen reader finds the first screen whole, its focus on the first button.
+    // wait for theirs. The first screen follows when they are in (CommonControlsIn). The window
+    // asks for the keyboard as it first shows, while the system still lets the program that the
+    // user just started come to the front; should it refuse, the first control is given the
+    // focus the moment the user comes to the window (EnsureFocus).
     const bool aside = first && !complete_ && !CommonControlsLoaded();
     if (!aside) CreateControls(Making::FirstScreen);
-    activationDue_ = aside;
-    ShowWindow(hwnd_, aside ? SW_SHOWNA : SW_SHOW);
+    firstScreenDue_ = aside;
+    ShowWindow(hwnd_, SW_SHOW);
     shown_ = true;
     if (aside) {
         // Without the thread aside, here and now.

@@ -150,6 +150,9 @@ private:
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     // Tab stops that can take the focus now, in tab order.
     std::vector<const ControlState*> FocusCandidates() const;
+    // The control a step gives the focus to first: its first focus if a person can reach it,
+    // else the first in tab order; null when none can take it.
+    HWND FirstFocusTarget() const;
     void FocusControl(HWND control);
     // Back to the control that had the focus when the window was left, or the first candidate.
     void RestoreFocus();
@@ -168,7 +171,7 @@ private:
     bool quitOnDestroy_ = false;
     bool createdRaised_ = false;
     bool shown_ = false;
-    bool activationDue_ = false;
+    bool firstScreenDue_ = false;
     bool complete_ = false;  // every control has its window and its whole text
     bool highContrast_ = false;
     HWND hwnd_ = nullptr;
