@@ -58,10 +58,19 @@ bool IsCopyOfThisSetup(DWORD processId, const WindowSearch& windows) {
     return !image.empty() && lstrcmpiW(image.c_str(), own.c_str()) == 0;
 }
 
+// The session a process runs in (fast user switching and remote desktops give each signed-in
+// user one); ~0 when it cannot be told.
+DWORD SessionOf(DWORD processId) {
+    DWORD session = ~0u;
+    return ProcessIdToSessionId(processId, &session) ? session : ~0u;
+}
+
 // Elevated, the name lives in a namespace whose boundary holds the administrators (and, where
 // the system has it, the high integrity level): a program of a standard user cannot make that
-// namespace, so it cannot take the name first. Empty where the system has no such namespaces.
-std::wstring AdministratorsName(const std::wstring& name) {
+// namespace, so it cannot take the name first. Such a namespace is one for the whole machine:
+// its name and the object's name the session, so that each session has its one wizard. Empty
+// where the system has no such namespaces.
+std::wstring AdministratorsName(const std::wstring& name, DWORD session) {
     const auto boundaryOf = LateFunction<decltype(&CreateBoundaryDescriptorW)>("kernel32.dll", "CreateBoundaryDescriptorW");
     const auto addSid = LateFunction<decltype(&AddSIDToBoundaryDescriptor)>("kernel32.dll", "AddSIDToBoundaryDescriptor");
     const auto create = LateFunction<decltype(&CreatePrivateNamespaceW)>("kernel32.dll", "CreatePrivateNamespaceW");
@@ -69,7 +78,8 @@ std::wstring AdministratorsName(const std::wstring& name) {
     using AddLabel = BOOL(WINAPI*)(HANDLE*, PSID);
     const auto addLabel = LateFunction<AddLabel>("kernel32.dll", "AddIntegrityLabelToBoundaryDescriptor");
     if (!boundaryOf || !addSid || !create || !open || !RunsElevated()) return {};
-    HANDLE boundary = boundaryOf(L"Lumora.Setup", 0);
+    const std::wstring space = L"Lumora.Setup." + std::to_wstring(session);
+    HANDLE boundary = boundaryOf(space.c_str(), 0);
     if (boundary == nullptr) return {};
     BYTE administrators[SECURITY_MAX_SID_SIZE], high[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof administrators, highSize = sizeof high;
@@ -77,15 +87,16 @@ std::wstring AdministratorsName(const std::wstring& name) {
                 addSid(&boundary, administrators);
     if (made && addLabel && CreateWellKnownSid(WinHighLabelSid, nullptr, high, &highSize)) made = addLabel(&boundary, high);
     // Never closed: the namespace lasts while this process runs, as the claim does.
-    HANDLE space = made ? create(nullptr, boundary, L"Lumora.Setup") : nullptr;
-    if (made && space == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) space = open(boundary, L"Lumora.Setup");
-    return space != nullptr ? L"Lumora.Setup\\" + name : std::wstring();
+    HANDLE opened = made ? create(nullptr, boundary, space.c_str()) : nullptr;
+    if (made && opened == nullptr && GetLastError() == ERROR_ALREADY_EXISTS) opened = open(boundary, space.c_str());
+    return opened != nullptr ? space + L"\\" + name : std::wstring();
 }
 
 }  // namespace
 
 bool ClaimSoleInstance(const wchar_t* name) {
-    std::wstring objectName = AdministratorsName(name);
+    const DWORD session = SessionOf(GetCurrentProcessId());
+    std::wstring objectName = AdministratorsName(name, session);
     if (objectName.empty()) objectName = std::wstring(L"Local\\") + name;
     // A named page of shared memory: that it exists says another copy may run, and it holds
     // that copy's process id, by which its windows are found. The first copy never closes it;
@@ -106,6 +117,8 @@ bool ClaimSoleInstance(const wchar_t* name) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < kWaitForWindowMs; Sleep(50)) {
         const auto processId = static_cast<DWORD>(InterlockedCompareExchange(owner, 0, 0));
         if (processId == 0) continue;
+        // A copy in another session has its wizard on another desktop: it stops nothing here.
+        if (SessionOf(processId) != session) break;
         WindowSearch search{processId};
         EnumWindows(MatchVisibleWindow, reinterpret_cast<LPARAM>(&search));
         if (!IsCopyOfThisSetup(processId, search)) break;

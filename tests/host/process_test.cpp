@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "host/system/single_instance.h"
 #include "host/system/system_pages.h"
 #include "host/system/win32_host.h"
+#include "stand_in.h"
 #include "test_support.h"
 
 using host::Text;
@@ -225,6 +228,26 @@ TEST_F(Processes, OpenWebAddressHandsTheAddressToTheShellUnchanged) {
 TEST_F(Processes, OpenWebAddressThatCannotBeOpenedShowsNothing) {
     host_.OpenWebAddress(In("no-such-site"));
     EXPECT_EQ(test::FindOwnDialog(nullptr, 500), nullptr);
+}
+
+// One wizard a session: a copy of ours that holds the name is left alone, and this one stops,
+// only within a session; one in another session (as Windows tells it) stops nothing here.
+int g_sessionAsked;
+bool g_holderElsewhere;
+decltype(&ProcessIdToSessionId) realSession;
+BOOL WINAPI SessionAsWindows(DWORD processId, DWORD* session) {
+    *session = g_holderElsewhere && g_sessionAsked++ > 0 ? 2 : 1;  // ours first, then the holder's
+    return processId != 0;
+}
+TEST(SoleInstance, AHolderInAnotherSessionStopsNothing) {
+    test::StandIn session("ProcessIdToSessionId", &SessionAsWindows, realSession);
+    if (!session.active()) GTEST_SKIP() << "the call is not in this program's import table";
+    const std::wstring name = L"Lumora.Test." + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(host::ClaimSoleInstance(name.c_str())) << "the first claim";
+    for (const bool elsewhere : {true, false}) {
+        std::tie(g_sessionAsked, g_holderElsewhere) = std::tuple(0, elsewhere);
+        EXPECT_EQ(host::ClaimSoleInstance(name.c_str()), elsewhere) << "held by a copy of ours, elsewhere: " << elsewhere;
+    }
 }
 
 }  // namespace
