@@ -78,7 +78,10 @@ std::wstring AdministratorsName(const std::wstring& name, DWORD session) {
     using AddLabel = BOOL(WINAPI*)(HANDLE*, PSID);
     const auto addLabel = LateFunction<AddLabel>("kernel32.dll", "AddIntegrityLabelToBoundaryDescriptor");
     if (!boundaryOf || !addSid || !create || !open || !RunsElevated()) return {};
-    const std::wstring space = L"Lumora.Setup." + std::to_wstring(session);
+    // In decimal, written here: the C library's formatting would bring its whole printf along.
+    std::wstring space;
+    for (DWORD n = session; space.empty() || n != 0; n /= 10) space.insert(space.begin(), static_cast<wchar_t>(L'0' + n % 10));
+    space.insert(0, L"Lumora.Setup.");
     HANDLE boundary = boundaryOf(space.c_str(), 0);
     if (boundary == nullptr) return {};
     BYTE administrators[SECURITY_MAX_SID_SIZE], high[SECURITY_MAX_SID_SIZE];
