@@ -14,10 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "host/system/program_folder_access.h"
 #include "host/system/win32_host.h"
 #include "stand_in.h"
 #include "test_support.h"
 
+using host::ProgramFolderOutcome;
 using host::Text;
 
 namespace {
@@ -56,14 +58,14 @@ TEST_F(FileOperations, ProgramFolderIsProtectedWhenMade) {
     constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
     ASSERT_TRUE(host_.MakeDirectory(In("plain")));
     const std::string plain = test::AccessList(In("plain"));
-    EXPECT_TRUE(host_.MakeProgramFolder(In("programs")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("programs"), {}), ProgramFolderOutcome::Made);
     EXPECT_TRUE(test::IsFolder(In("programs")));
     EXPECT_EQ(test::GrantedToOthers(In("programs")) & ~kReadAndRun, 0u) << test::AccessList(In("programs"));
     EXPECT_NE(test::AccessList(In("programs")), plain) << "not the list every new folder gets";
 
-    EXPECT_FALSE(host_.MakeProgramFolder(In("plain")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("plain"), {}), ProgramFolderOutcome::Kept);
     EXPECT_EQ(test::AccessList(In("plain")), plain);
-    EXPECT_FALSE(host_.MakeProgramFolder(In("missing\\two")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("missing\\two"), {}), ProgramFolderOutcome::Kept);
 }
 
 // The list the setup builds, read entry by entry (Wine keeps only Unix bits of it): the
@@ -295,8 +297,9 @@ TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
     }
 }
 
-// Elevated, an existing destination that others may change gets the program folder's list; one
-// protected already keeps its own. Wine keeps of a list only Unix bits: Everyone's are others'.
+// Elevated, an existing destination that others may change gets the program folder's list. Wine
+// keeps of a list only Unix bits: Everyone's are others'. (It reports every folder as the user's
+// who runs the test: one that the trusted alone may change is in the table below.)
 TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevated) {
     if (!host::RunsElevated()) GTEST_SKIP() << "not elevated";
     PSECURITY_DESCRIPTOR open = nullptr;
@@ -308,12 +311,97 @@ TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevat
     ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr), 0u);
     LocalFree(open);
     ASSERT_NE(test::GrantedToOthers(In("open")) & FILE_WRITE_DATA, 0u) << test::AccessList(In("open"));
-    EXPECT_FALSE(host_.MakeProgramFolder(In("open")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("open"), {}), ProgramFolderOutcome::Kept);
     EXPECT_EQ(test::GrantedToOthers(In("open")) & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u) << test::AccessList(In("open"));
-    ASSERT_TRUE(host_.MakeProgramFolder(In("guarded")));
-    const std::string guarded = test::AccessList(In("guarded"));
-    EXPECT_FALSE(host_.MakeProgramFolder(In("guarded")));
-    EXPECT_EQ(test::AccessList(In("guarded")), guarded);
+    ASSERT_EQ(host_.MakeProgramFolder(In("guarded"), {}), ProgramFolderOutcome::Made);
+    EXPECT_EQ(host_.MakeProgramFolder(In("guarded"), {}), ProgramFolderOutcome::Kept);
+}
+
+// An existing destination as Windows answers for it where Wine cannot: who owns it and may
+// change it (Wine says: the user who runs the test), a junction, a change refused, elevation.
+struct FolderAnswers {
+    bool elevated = true;
+    bool junction = false;
+    const char* security = nullptr;  // owner and list reported; null: Wine's
+    DWORD changeError = 0;           // SetSecurityInfo's; 0: Wine's
+    const char* addedWhileChanged = nullptr;
+    Text folder = {};
+    std::string changes = {};  // what SetSecurityInfo was asked to set
+} answers;
+bool Touch(const Text& path) {
+    const HANDLE file = CreateFileW(test::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+decltype(&GetTokenInformation) realToken;
+decltype(&GetFileInformationByHandleEx) realHandleInfo;
+decltype(&GetSecurityInfo) realGetSecurity;
+decltype(&SetSecurityInfo) realSetSecurity;
+BOOL WINAPI TokenAsWindows(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* out, DWORD size, DWORD* got) {
+    if (kind != TokenElevation) return realToken(token, kind, out, size, got);
+    static_cast<TOKEN_ELEVATION*>(out)->TokenIsElevated = answers.elevated;
+    return TRUE;
+}
+BOOL WINAPI HandleInfoAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* out, DWORD size) {
+    if (kind != FileAttributeTagInfo || !answers.junction) return realHandleInfo(file, kind, out, size);
+    *static_cast<FILE_ATTRIBUTE_TAG_INFO*>(out) = {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT};
+    return TRUE;
+}
+DWORD WINAPI SecurityAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID* owner, PSID* group,
+                               PACL* list, PACL* audit, PSECURITY_DESCRIPTOR* descriptor) {
+    if (!answers.security) return realGetSecurity(h, type, which, owner, group, list, audit, descriptor);
+    BOOL present = FALSE, defaulted = FALSE;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(answers.security, SDDL_REVISION_1, descriptor, nullptr);
+    GetSecurityDescriptorOwner(*descriptor, owner, &defaulted);
+    GetSecurityDescriptorDacl(*descriptor, &present, list, &defaulted);
+    return ERROR_SUCCESS;
+}
+DWORD WINAPI ChangeAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID owner, PSID group,
+                             PACL list, PACL audit) {
+    const bool taken = (which & OWNER_SECURITY_INFORMATION) && IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+    answers.changes += std::string(taken ? "owner " : "") + ((which & PROTECTED_DACL_SECURITY_INFORMATION) ? "list" : "?");
+    if (answers.addedWhileChanged) Touch(answers.folder + "\\" + answers.addedWhileChanged);
+    return answers.changeError ? answers.changeError : realSetSecurity(h, type, which, owner, group, list, audit);
+}
+TEST_F(FileOperations, ExistingProgramFolderAsWindowsAnswers) {
+    test::StandIn token("GetTokenInformation", &TokenAsWindows, realToken);
+    test::StandIn handleInfo("GetFileInformationByHandleEx", &HandleInfoAsWindows, realHandleInfo);
+    test::StandIn get("GetSecurityInfo", &SecurityAsWindows, realGetSecurity);
+    test::StandIn set("SetSecurityInfo", &ChangeAsWindows, realSetSecurity);
+    if (!token.active() || !handleInfo.active() || !get.active() || !set.active()) GTEST_SKIP() << "not imported";
+    using enum ProgramFolderOutcome;
+    const char* const kAdministrators = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;CO)(A;OICI;0x1200A9;;;BU)";
+    const struct {
+        const char* what;
+        FolderAnswers answer;
+        std::vector<std::string> entries;  // "name\\": a folder
+        ProgramFolderOutcome expected;
+        const char* changes;
+    } cases[] = {
+        {"not elevated", {false}, {"planted.dll"}, Kept, ""},
+        {"a junction", {true, true}, {}, Refused, ""},
+        {"the administrators' alone", {true, false, kAdministrators}, {"planted.dll"}, Kept, ""},
+        {"users may add to it", {true, false, "O:BAD:(A;;FA;;;BA)(A;;0x100116;;;BU)"}, {}, Kept, "list"},
+        {"CREATOR OWNER's", {true, false, "O:S-1-3-0D:P(A;;FA;;;BA)"}, {}, Kept, "owner list"},
+        {"the user's, with ours in it", {true}, {"LUMORA.exe", "~lumora-0123abcd.new"}, Kept, "owner list"},
+        {"the user's, a stranger's file in it", {true}, {"Lumora.exe", "version.dll"}, Refused, "owner list"},
+        {"the user's, a folder in it", {true}, {"Lumora.exe\\"}, Refused, "owner list"},
+        {"a file added as it is taken", {true, false, nullptr, 0, "version.dll"}, {}, Refused, "owner list"},
+        {"the change refused", {true, false, nullptr, ERROR_NOT_SUPPORTED}, {}, Refused, "owner list"},
+        {"the change denied", {true, false, nullptr, ERROR_ACCESS_DENIED}, {}, Denied, "owner list"},
+    };
+    const std::vector<Text> ours = {"Lumora.exe", "Function.dll"};
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        answers = one.answer;
+        answers.folder = In(one.what);
+        ASSERT_TRUE(host_.MakeDirectory(answers.folder));
+        for (const std::string& entry : one.entries) {
+            const Text path = answers.folder + "\\" + entry;
+            ASSERT_TRUE(entry.back() == '\\' ? host_.MakeDirectory(path) : Touch(path));
+        }
+        EXPECT_EQ(host_.MakeProgramFolder(answers.folder, ours), one.expected);
+        EXPECT_EQ(answers.changes, one.changes);
+    }
 }
 
 // What writes cut short left is removed by its exact form, and nothing else.

@@ -3,6 +3,7 @@
 // during the install, and the finish actions.
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "tests/wizard/wizard_fixture.h"
 #include "wizard/handlers.h"
@@ -197,6 +198,29 @@ TEST_F(Install, AnyProgramFileThatFailsEndsWithTheMessageAndNoShortcuts) {
         EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
         EXPECT_FALSE(OnFinishPage());
     }
+}
+
+// A destination that may not be used as it was found ends the setup before anything is written.
+TEST_F(Install, ARefusedFolderEndsWithTheMessageBeforeAnyWrite) {
+    for (const auto& [outcome, text] : {std::pair(host::ProgramFolderOutcome::Refused, kFailed),
+                                        {host::ProgramFolderOutcome::Denied, kFailedWithoutRights}}) {
+        scripted.calls.clear();
+        scripted.boxes.clear();
+        scripted.endProgramCalls.clear();
+        Start();
+        scripted.programFolder = outcome;
+        Ready();
+        RunInstall();
+        EXPECT_EQ(Operations(), std::vector<std::string>{"program-folder " + D});
+        EXPECT_TRUE(scripted.staged.empty());
+        ASSERT_EQ(scripted.boxes.size(), 1u);
+        const auto& box = scripted.boxes[0];
+        EXPECT_EQ(std::make_tuple(box.text, box.flags, box.caption), std::make_tuple(text, 0x30, std::string("错误：")));
+        EXPECT_EQ(scripted.endProgramCalls, std::vector<int>{0});
+    }
+    EXPECT_EQ(scripted.programFolderNames,
+              (std::vector<host::Text>{"Lumora.exe", "TarvelUP.exe", "卸载.exe", "Function.dll", "Tarvel-Skin.dll",
+                                       "更新日志.log", "常见问题解答.txt", "Lumora官网.url", "Lumora视频教程.url"}));
 }
 
 // The texts and internet shortcuts are extras: their failures pass.
