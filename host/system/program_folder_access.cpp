@@ -130,6 +130,27 @@ bool HoldsOnlyOurs(HANDLE folder, std::span<const Text> ownNames) {
     }
 }
 
+// Whether this process may add files to the folder as its list now stands; true when that
+// cannot be told, so that the entries decide.
+bool MayAddFiles(HANDLE folder) {
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+    HANDLE process = nullptr, token = nullptr;
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS ||
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process)) {
+        return true;
+    }
+    const OwnedHandle own(process);
+    if (!DuplicateToken(own.get(), SecurityIdentification, &token)) return true;
+    const OwnedHandle identity(token);
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD size = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    return !AccessCheck(descriptor.get(), identity.get(), FILE_ADD_FILE, &mapping, &privileges, &size, &granted, &allowed) ||
+           allowed;
+}
+
 }  // namespace
 
 const char* ProgramFolderAccessList() {
@@ -182,6 +203,9 @@ ProgramFolderOutcome TakeExistingProgramFolder(const std::wstring& folder, PACL 
     if (changed != ERROR_SUCCESS) {
         return changed == ERROR_ACCESS_DENIED ? ProgramFolderOutcome::Denied : ProgramFolderOutcome::Refused;
     }
+    // Nothing of ours can land in a folder we may not add to, whatever else it holds: the writes
+    // will be denied, as they are to a user without the rights.
+    if (!MayAddFiles(held.get())) return ProgramFolderOutcome::Denied;
     // Listed only now: from here on only the trusted can add to it, so what is there now is all
     // that anyone else put there.
     return HoldsOnlyOurs(held.get(), ownNames) ? ProgramFolderOutcome::Kept : ProgramFolderOutcome::Refused;

@@ -19,7 +19,7 @@
 #include "stand_in.h"
 #include "test_support.h"
 
-using host::ProgramFolderOutcome;
+using enum host::ProgramFolderOutcome;
 using host::Text;
 
 namespace {
@@ -58,14 +58,14 @@ TEST_F(FileOperations, ProgramFolderIsProtectedWhenMade) {
     constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
     ASSERT_TRUE(host_.MakeDirectory(In("plain")));
     const std::string plain = test::AccessList(In("plain"));
-    EXPECT_EQ(host_.MakeProgramFolder(In("programs"), {}), ProgramFolderOutcome::Made);
+    EXPECT_EQ(host_.MakeProgramFolder(In("programs"), {}), Made);
     EXPECT_TRUE(test::IsFolder(In("programs")));
     EXPECT_EQ(test::GrantedToOthers(In("programs")) & ~kReadAndRun, 0u) << test::AccessList(In("programs"));
     EXPECT_NE(test::AccessList(In("programs")), plain) << "not the list every new folder gets";
 
-    EXPECT_EQ(host_.MakeProgramFolder(In("plain"), {}), ProgramFolderOutcome::Kept);
+    EXPECT_EQ(host_.MakeProgramFolder(In("plain"), {}), Kept);
     EXPECT_EQ(test::AccessList(In("plain")), plain);
-    EXPECT_EQ(host_.MakeProgramFolder(In("missing\\two"), {}), ProgramFolderOutcome::Kept);
+    EXPECT_EQ(host_.MakeProgramFolder(In("missing\\two"), {}), Kept);
 }
 
 // The list the setup builds, read entry by entry (Wine keeps only Unix bits of it): the
@@ -297,9 +297,8 @@ TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
     }
 }
 
-// Elevated, an existing destination that others may change gets the program folder's list. Wine
-// keeps of a list only Unix bits: Everyone's are others'. (It reports every folder as the user's
-// who runs the test: one that the trusted alone may change is in the table below.)
+// Elevated, an existing destination that others may change gets the program folder's list; one
+// protected already keeps its own (table below). Wine keeps of a list only Unix bits: Everyone's are others'.
 TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevated) {
     if (!host::RunsElevated()) GTEST_SKIP() << "not elevated";
     PSECURITY_DESCRIPTOR open = nullptr;
@@ -311,96 +310,74 @@ TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevat
     ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr), 0u);
     LocalFree(open);
     ASSERT_NE(test::GrantedToOthers(In("open")) & FILE_WRITE_DATA, 0u) << test::AccessList(In("open"));
-    EXPECT_EQ(host_.MakeProgramFolder(In("open"), {}), ProgramFolderOutcome::Kept);
+    EXPECT_EQ(host_.MakeProgramFolder(In("open"), {}), Kept);
     EXPECT_EQ(test::GrantedToOthers(In("open")) & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u) << test::AccessList(In("open"));
-    ASSERT_EQ(host_.MakeProgramFolder(In("guarded"), {}), ProgramFolderOutcome::Made);
-    EXPECT_EQ(host_.MakeProgramFolder(In("guarded"), {}), ProgramFolderOutcome::Kept);
 }
 
-// An existing destination as Windows answers for it where Wine cannot: who owns it and may
-// change it (Wine says: the user who runs the test), a junction, a change refused, elevation.
-struct FolderAnswers {
-    bool elevated = true;
-    bool junction = false;
-    const char* security = nullptr;  // owner and list reported; null: Wine's
+// An existing destination as Windows answers for it where Wine cannot: its owner and list (Wine
+// says: the running user's), a junction, a refused change, elevation.
+struct Answers {
+    bool elevated = true, junction = false;
+    const char* security = nullptr;  // owner and list; null: Wine's
     DWORD changeError = 0;           // SetSecurityInfo's; 0: Wine's
-    const char* addedWhileChanged = nullptr;
-    Text folder = {};
-    std::string changes = {};  // what SetSecurityInfo was asked to set
+    const char* added = nullptr;     // a file that appears as the list changes
 } answers;
-bool Touch(const Text& path) {
-    const HANDLE file = CreateFileW(test::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
-}
+std::string folder, changes;  // the folder; what SetSecurityInfo was asked to set
 decltype(&GetTokenInformation) realToken;
-decltype(&GetFileInformationByHandleEx) realHandleInfo;
-decltype(&GetSecurityInfo) realGetSecurity;
-decltype(&SetSecurityInfo) realSetSecurity;
+decltype(&GetFileInformationByHandleEx) realInfo;
+decltype(&GetSecurityInfo) realGet;
+decltype(&SetSecurityInfo) realSet;
 BOOL WINAPI TokenAsWindows(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* out, DWORD size, DWORD* got) {
-    if (kind != TokenElevation) return realToken(token, kind, out, size, got);
-    static_cast<TOKEN_ELEVATION*>(out)->TokenIsElevated = answers.elevated;
+    if (kind == TokenElevation) static_cast<TOKEN_ELEVATION*>(out)->TokenIsElevated = answers.elevated;
+    return kind == TokenElevation || realToken(token, kind, out, size, got);
+}
+BOOL WINAPI InfoAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* out, DWORD size) {
+    if (kind != FileAttributeTagInfo || !answers.junction) return realInfo(file, kind, out, size);
+    *static_cast<FILE_ATTRIBUTE_TAG_INFO*>(out) = {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT};
     return TRUE;
 }
-BOOL WINAPI HandleInfoAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* out, DWORD size) {
-    if (kind != FileAttributeTagInfo || !answers.junction) return realHandleInfo(file, kind, out, size);
-    *static_cast<FILE_ATTRIBUTE_TAG_INFO*>(out) = {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT};
-    return TRUE;
-}
-DWORD WINAPI SecurityAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID* owner, PSID* group,
-                               PACL* list, PACL* audit, PSECURITY_DESCRIPTOR* descriptor) {
-    if (!answers.security) return realGetSecurity(h, type, which, owner, group, list, audit, descriptor);
+DWORD WINAPI GetAsWindows(HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION w, PSID* o, PSID* g, PACL* l, PACL* a, PSECURITY_DESCRIPTOR* sd) {
+    if (!answers.security) return realGet(h, t, w, o, g, l, a, sd);
     BOOL present = FALSE, defaulted = FALSE;
-    ConvertStringSecurityDescriptorToSecurityDescriptorA(answers.security, SDDL_REVISION_1, descriptor, nullptr);
-    GetSecurityDescriptorOwner(*descriptor, owner, &defaulted);
-    GetSecurityDescriptorDacl(*descriptor, &present, list, &defaulted);
-    return ERROR_SUCCESS;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(answers.security, SDDL_REVISION_1, sd, nullptr);
+    return !GetSecurityDescriptorOwner(*sd, o, &defaulted) || !GetSecurityDescriptorDacl(*sd, &present, l, &defaulted);
 }
-DWORD WINAPI ChangeAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID owner, PSID group,
-                             PACL list, PACL audit) {
+DWORD WINAPI SetAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID owner, PSID group, PACL list, PACL audit) {
     const bool taken = (which & OWNER_SECURITY_INFORMATION) && IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-    answers.changes += std::string(taken ? "owner " : "") + ((which & PROTECTED_DACL_SECURITY_INFORMATION) ? "list" : "?");
-    if (answers.addedWhileChanged) Touch(answers.folder + "\\" + answers.addedWhileChanged);
-    return answers.changeError ? answers.changeError : realSetSecurity(h, type, which, owner, group, list, audit);
+    changes = std::string(taken ? "owner " : "") + ((which & PROTECTED_DACL_SECURITY_INFORMATION) ? "list" : "?");
+    if (answers.added) CloseHandle(CreateFileA((folder + "\\" + answers.added).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    return answers.changeError ? answers.changeError : realSet(h, type, which, owner, group, list, audit);
 }
 TEST_F(FileOperations, ExistingProgramFolderAsWindowsAnswers) {
-    test::StandIn token("GetTokenInformation", &TokenAsWindows, realToken);
-    test::StandIn handleInfo("GetFileInformationByHandleEx", &HandleInfoAsWindows, realHandleInfo);
-    test::StandIn get("GetSecurityInfo", &SecurityAsWindows, realGetSecurity);
-    test::StandIn set("SetSecurityInfo", &ChangeAsWindows, realSetSecurity);
-    if (!token.active() || !handleInfo.active() || !get.active() || !set.active()) GTEST_SKIP() << "not imported";
-    using enum ProgramFolderOutcome;
-    const char* const kAdministrators = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;CO)(A;OICI;0x1200A9;;;BU)";
+    test::StandIn token("GetTokenInformation", &TokenAsWindows, realToken), info("GetFileInformationByHandleEx", &InfoAsWindows, realInfo),
+        get("GetSecurityInfo", &GetAsWindows, realGet), set("SetSecurityInfo", &SetAsWindows, realSet);
+    if (!token.active() || !info.active() || !get.active() || !set.active()) GTEST_SKIP() << "not imported";
     const struct {
         const char* what;
-        FolderAnswers answer;
+        Answers answer;
         std::vector<std::string> entries;  // "name\\": a folder
-        ProgramFolderOutcome expected;
+        host::ProgramFolderOutcome expected;
         const char* changes;
     } cases[] = {
-        {"not elevated", {false}, {"planted.dll"}, Kept, ""},
-        {"a junction", {true, true}, {}, Refused, ""},
-        {"the administrators' alone", {true, false, kAdministrators}, {"planted.dll"}, Kept, ""},
-        {"users may add to it", {true, false, "O:BAD:(A;;FA;;;BA)(A;;0x100116;;;BU)"}, {}, Kept, "list"},
-        {"CREATOR OWNER's", {true, false, "O:S-1-3-0D:P(A;;FA;;;BA)"}, {}, Kept, "owner list"},
-        {"the user's, with ours in it", {true}, {"LUMORA.exe", "~lumora-0123abcd.new"}, Kept, "owner list"},
-        {"the user's, a stranger's file in it", {true}, {"Lumora.exe", "version.dll"}, Refused, "owner list"},
-        {"the user's, a folder in it", {true}, {"Lumora.exe\\"}, Refused, "owner list"},
-        {"a file added as it is taken", {true, false, nullptr, 0, "version.dll"}, {}, Refused, "owner list"},
-        {"the change refused", {true, false, nullptr, ERROR_NOT_SUPPORTED}, {}, Refused, "owner list"},
-        {"the change denied", {true, false, nullptr, ERROR_ACCESS_DENIED}, {}, Denied, "owner list"},
+        {"not elevated", {.elevated = false}, {"x.dll"}, Kept, ""},
+        {"a junction", {.junction = true}, {}, Refused, ""},
+        {"trusted", {.security = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;CO)(A;;0x1200A9;;;BU)"}, {"x.dll"}, Kept, ""},
+        {"CREATOR OWNER's", {.security = "O:S-1-3-0D:P(A;;FA;;;BA)"}, {}, Kept, "owner list"},
+        {"the user's, ours in it", {}, {"LUMORA.exe", "~lumora-0123abcd.new"}, Kept, "owner list"},
+        {"the user's, a stranger's file in it", {}, {"Lumora.exe", "x.dll"}, Refused, "owner list"},
+        {"the user's, a folder in it", {}, {"Lumora.exe\\"}, Refused, "owner list"},
+        {"a file added as it is taken", {.added = "x.dll"}, {}, Refused, "owner list"},
+        {"the change refused", {.changeError = ERROR_NOT_SUPPORTED}, {}, Refused, "owner list"},
+        {"the change denied", {.changeError = ERROR_ACCESS_DENIED}, {}, Denied, "owner list"},
     };
-    const std::vector<Text> ours = {"Lumora.exe", "Function.dll"};
     for (const auto& one : cases) {
         SCOPED_TRACE(one.what);
-        answers = one.answer;
-        answers.folder = In(one.what);
-        ASSERT_TRUE(host_.MakeDirectory(answers.folder));
-        for (const std::string& entry : one.entries) {
-            const Text path = answers.folder + "\\" + entry;
-            ASSERT_TRUE(entry.back() == '\\' ? host_.MakeDirectory(path) : Touch(path));
-        }
-        EXPECT_EQ(host_.MakeProgramFolder(answers.folder, ours), one.expected);
-        EXPECT_EQ(answers.changes, one.changes);
+        std::tie(answers, folder, changes) = std::tuple(one.answer, In(one.what), "");
+        ASSERT_TRUE(host_.MakeDirectory(folder));
+        for (const std::string& e : one.entries)
+            ASSERT_TRUE(e.back() == '\\' ? host_.MakeDirectory(folder + "\\" + e) : host_.WriteBlocksToFile(folder + "\\" + e, {}));
+        EXPECT_EQ(host_.MakeProgramFolder(folder, std::vector<Text>{"Lumora.exe", "Function.dll"}), one.expected);
+        EXPECT_EQ(changes, one.changes);
     }
 }
 

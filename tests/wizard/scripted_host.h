@@ -49,7 +49,6 @@ public:
     std::vector<std::string> calls;
     bool desktopShell = false;  // whether the desktop's shell takes what is to be opened
     host::ProgramFolderOutcome programFolder = host::ProgramFolderOutcome::Made;
-    std::vector<host::Text> programFolderNames;  // the names the program folder may hold
     std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
     std::set<host::Text> files;  // the files there: those named here and those written
     std::function<void()> whileWaiting;  // runs inside every wait, as window events would
@@ -118,9 +117,8 @@ public:
         calls.push_back("mkdir " + path);
         return true;
     }
-    host::ProgramFolderOutcome MakeProgramFolder(const host::Text& path, std::span<const host::Text> names) override {
+    host::ProgramFolderOutcome MakeProgramFolder(const host::Text& path, std::span<const host::Text>) override {
         calls.push_back("program-folder " + path);
-        programFolderNames.assign(names.begin(), names.end());
         return programFolder;
     }
     bool RemoveFile(const host::Text& path) override {
