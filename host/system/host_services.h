@@ -82,7 +82,7 @@ enum class ProgramFolderOutcome {
     Made,     // made now
     Kept,     // not made: there already and fit for programs, or it could not be made at all
     Refused,  // there already, and someone else may have put files in it: write nothing into it
-    Denied,   // the same, found because this user may not change its protection
+    Denied,   // the same, where this user may not change it or add to it: the writes would be denied
 };
 
 // What a shell link is saved with; the CreateShortcut overloads decide which parts apply.

@@ -84,12 +84,16 @@ private:
     Privileges was_{};
 };
 
-HANDLE OpenFolderItself(const std::wstring& folder) {
+// `error`: why it could not be opened (putting the rights back sets the thread's error anew).
+HANDLE OpenFolderItself(const std::wstring& folder, DWORD& error) {
     const OpeningRights rights;
     // Shared with readers and writers, not with deleting: nobody renames or deletes it while held.
-    return CreateFileW(folder.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE opened =
+        CreateFileW(folder.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    error = GetLastError();
+    return opened;
 }
 
 // Whether an entry of the folder is ours to find there: a file under one of our names, or a
@@ -164,10 +168,9 @@ const char* ProgramFolderAccessList() {
 
 ProgramFolderOutcome TakeExistingProgramFolder(const std::wstring& folder, PACL protectedList,
                                                std::span<const Text> ownNames) {
-    const OwnedHandle held(OpenFolderItself(folder));
-    if (!held.valid()) {
-        return GetLastError() == ERROR_ACCESS_DENIED ? ProgramFolderOutcome::Denied : ProgramFolderOutcome::Refused;
-    }
+    DWORD error = ERROR_SUCCESS;
+    const OwnedHandle held(OpenFolderItself(folder, error));
+    if (!held.valid()) return error == ERROR_ACCESS_DENIED ? ProgramFolderOutcome::Denied : ProgramFolderOutcome::Refused;
     // A junction, a mount point or a link would have us write wherever it leads.
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (!GetFileInformationByHandleEx(held.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
