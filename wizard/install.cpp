@@ -176,12 +176,25 @@ bool WriteFileSteps(Install& in, std::span<const FileStep> steps, bool decides, 
     return true;
 }
 
+// The failure message, and the end of the setup when it is closed; false, to stop the install.
+bool Fail(Install& in, bool denied) {
+    in.c.host.ShowMessageBox(denied ? kFailedWithoutRights : kFailed, kWarningOk, Text(kErrorCaption));
+    in.c.host.EndProgram(0);
+    return false;
+}
+
 // The install, step by step, in this order. A step answers false to stop the install there.
 
 bool MakeDestinationFolder(Install& in) {
-    // One level; an existing folder is fine and keeps its own protection. A new one is
-    // protected as the folder for programs is: it holds programs an administrator will run.
-    in.c.host.MakeProgramFolder(in.folder);
+    // One level. A new one is protected as the folder for programs is: it holds programs an
+    // administrator will run. An existing one is fine unless someone else may have put files in
+    // it: then nothing is written.
+    std::vector<Text> names;
+    for (const payload::CatalogEntry& entry : in.c.catalog) names.emplace_back(entry.destinationPiece + 1);
+    const host::ProgramFolderOutcome folder = in.c.host.MakeProgramFolder(in.folder, names);
+    if (folder == host::ProgramFolderOutcome::Refused || folder == host::ProgramFolderOutcome::Denied) {
+        return Fail(in, folder == host::ProgramFolderOutcome::Denied);
+    }
     // What a run that was ended midway left of its new files goes before this one writes.
     in.c.host.RemoveNewFileLeftovers(in.folder);
     return true;
@@ -215,12 +228,7 @@ bool MakeShortcuts(Install& in) {
 }
 
 bool ShowFinishPageOrFail(Install& in) {
-    if (in.programs != WriteOutcome::Written) {
-        const bool denied = in.programs == WriteOutcome::AccessDenied;
-        in.c.host.ShowMessageBox(denied ? kFailedWithoutRights : kFailed, kWarningOk, Text(kErrorCaption));
-        in.c.host.EndProgram(0);
-        return false;
-    }
+    if (in.programs != WriteOutcome::Written) return Fail(in, in.programs == WriteOutcome::AccessDenied);
     Apply(in.c.controls, kFinishPage);
     return true;
 }

@@ -77,6 +77,14 @@ inline constexpr int kPrint = 5;
 // How a file write ended.
 enum class WriteOutcome { Written, AccessDenied, Failed };
 
+// How MakeProgramFolder left the folder.
+enum class ProgramFolderOutcome {
+    Made,     // made now
+    Kept,     // not made: there already and fit for programs, or it could not be made at all
+    Refused,  // there already, and someone else may have put files in it: write nothing into it
+    Denied,   // the same, where this user may not change it or add to it: the writes would be denied
+};
+
 // What a shell link is saved with; the CreateShortcut overloads decide which parts apply.
 struct ShortcutLink {
     Text linkPath;  // ".lnk" is appended when its file name has no dot
@@ -177,10 +185,11 @@ public:
     virtual bool MakeDirectory(const Text& path) = 0;
     // The same, with the protection of the folder for programs instead of its parent's: the
     // system and administrators may change it, users only read and run what it holds, and what
-    // is written into it inherits that. An existing folder gives false; run elevated, it gets
-    // that protection too when anyone else could change it (or owns it), before anything is
-    // written into it.
-    virtual bool MakeProgramFolder(const Text& path) = 0;
+    // is written into it inherits that. An existing folder is kept as it is, except run
+    // elevated: one that leads elsewhere is refused; one that anyone else could change (or
+    // owns) gets that protection before anything is written into it, and is refused when it
+    // holds anything but files named as in `ownNames` and the new files that writes leave.
+    virtual ProgramFolderOutcome MakeProgramFolder(const Text& path, std::span<const Text> ownNames) = 0;
     virtual bool RemoveFile(const Text& path) = 0;
     // Whether a file (not a folder) of that path is there.
     virtual bool FileExists(const Text& path) = 0;

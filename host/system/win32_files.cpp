@@ -2,8 +2,6 @@
 #include <windows.h>
 #include <objidl.h>
 #include <shlobj.h>
-#include <sddl.h>
-#include <aclapi.h>
 
 #include <cwchar>
 
@@ -236,110 +234,6 @@ WriteOutcome WriteWhole(const std::wstring& target, unsigned& counter, std::init
     return TakePlace(std::move(file), made, target);
 }
 
-namespace {
-
-// Whether a folder's owner or an entry of its list is someone we trust with programs that
-// administrators run: the system, the administrators, TrustedInstaller, the creator-owner
-// placeholder (what we write is our own), and the user who runs this setup.
-bool Trusted(PSID sid, PSID ownUser) {
-    for (const WELL_KNOWN_SID_TYPE kind : {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid}) {
-        if (IsWellKnownSid(sid, kind)) return true;
-    }
-    LocalMemory<PSID> installer;
-    if (ConvertStringSidToSidA("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", installer.put()) &&
-        EqualSid(sid, installer.get())) {
-        return true;
-    }
-    return ownUser != nullptr && EqualSid(sid, ownUser);
-}
-
-// Whether anyone else may write, delete or change rights in `folder` (or owns it), as its
-// owner and list say; true also when they cannot be read.
-bool OthersMayChange(const std::wstring& folder, PSID ownUser, bool& ownerTrusted) {
-    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-    PSID owner = nullptr;
-    PACL list = nullptr;
-    ownerTrusted = false;
-    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &list, nullptr, descriptor.put()) != ERROR_SUCCESS) {
-        return true;
-    }
-    ownerTrusted = owner != nullptr && Trusted(owner, ownUser);
-    if (!ownerTrusted || list == nullptr) return true;  // no list at all lets everyone do everything
-    constexpr ACCESS_MASK kChange = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
-                                    FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
-    for (DWORD i = 0; i < list->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* entry = nullptr;
-        if (!GetAce(list, i, reinterpret_cast<void**>(&entry)) || entry->Header.AceType == ACCESS_DENIED_ACE_TYPE) continue;
-        // Inherit-only entries count too: they pass to the files we write.
-        if ((entry->Mask & kChange) == 0) continue;
-        if (entry->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || !Trusted(&entry->SidStart, ownUser)) return true;
-    }
-    return false;
-}
-
-// The user this process runs as, as the system names it (a TOKEN_USER).
-std::vector<BYTE> OwnUser() {
-    std::vector<BYTE> user;
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return user;
-    const OwnedHandle token(opened);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    user.resize(size);
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) user.clear();
-    return user;
-}
-
-// An existing folder that we are to write programs into while elevated: when anyone else may
-// change it, the administrators take it and it gets the program folder's protected list, which
-// what is written into it then inherits. A folder that leads elsewhere (a junction) is left
-// alone: its list is another folder's.
-void ProtectExistingProgramFolder(const std::wstring& folder, PACL protectedList) {
-    const DWORD marks = GetFileAttributesW(folder.c_str());
-    if (marks == INVALID_FILE_ATTRIBUTES || !(marks & FILE_ATTRIBUTE_DIRECTORY) || (marks & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return;
-    }
-    std::vector<BYTE> own = OwnUser();
-    const PSID ownUser = own.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(own.data())->User.Sid;
-    bool ownerTrusted = false;
-    if (!OthersMayChange(folder, ownUser, ownerTrusted)) return;
-    std::wstring name = folder;  // the security calls take a writable name
-    if (!ownerTrusted) {
-        // Taking a folder that someone else owns needs the right to take ownership.
-        HANDLE token = nullptr;
-        // Filled in place: an initialiser would be kept as writable data, a section of its own.
-        TOKEN_PRIVILEGES take{};
-        take.PrivilegeCount = 1;
-        take.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
-            if (LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &take.Privileges[0].Luid)) {
-                AdjustTokenPrivileges(token, FALSE, &take, 0, nullptr, nullptr);
-            }
-            CloseHandle(token);
-        }
-        BYTE administrators[SECURITY_MAX_SID_SIZE];
-        DWORD size = sizeof administrators;
-        if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
-            SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, administrators, nullptr,
-                                  nullptr, nullptr);
-        }
-    }
-    SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                          nullptr, nullptr, protectedList, nullptr);
-}
-
-}  // namespace
-
-const char* ProgramFolderAccessList() {
-    // Protected: nothing is taken from the parent, whose list (a drive root's, say) may let
-    // every user change files. Users may read and run (0x1200A9), not write; so may the
-    // application-package groups (ALL APPLICATION PACKAGES, ALL RESTRICTED APPLICATION
-    // PACKAGES), in which the Start menu and search run.
-    return "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)(A;OICI;0x1200A9;;;S-1-15-2-1)"
-           "(A;OICI;0x1200A9;;;S-1-15-2-2)";
-}
-
 Win32Host::Win32Host() {
     wchar_t* block = GetEnvironmentStringsW();
     if (block == nullptr) return;
@@ -456,27 +350,6 @@ bool Win32Host::SaveShortcut(const ShortcutLink& link) {
 bool Win32Host::MakeDirectory(const Text& path) {
     const std::wstring wide = FilePath(path);
     return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr) != FALSE;
-}
-
-bool Win32Host::MakeProgramFolder(const Text& path) {
-    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(ProgramFolderAccessList(), SDDL_REVISION_1, descriptor.put(),
-                                                              nullptr)) {
-        return false;
-    }
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    const std::wstring wide = FilePath(path);
-    if (wide.empty()) return false;
-    if (CreateDirectoryW(wide.c_str(), &attributes)) return true;
-    // Elevated, we are about to write programs that administrators run into a folder that was
-    // there before us, which a user may have made to change them later.
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL list = nullptr;
-    if (GetLastError() == ERROR_ALREADY_EXISTS && RunsElevated() &&
-        GetSecurityDescriptorDacl(descriptor.get(), &present, &list, &defaulted) && present) {
-        ProtectExistingProgramFolder(wide, list);
-    }
-    return false;
 }
 
 bool Win32Host::RemoveFile(const Text& path) {

@@ -39,7 +39,8 @@ public:
     bool SaveShortcut(const ShortcutLink& link) override;
 
     bool MakeDirectory(const Text& path) override;
-    bool MakeProgramFolder(const Text& path) override;
+    // program_folder_access.cpp
+    ProgramFolderOutcome MakeProgramFolder(const Text& path, std::span<const Text> ownNames) override;
     bool RemoveFile(const Text& path) override;
     bool FileExists(const Text& path) override;
     int RemoveNewFileLeftovers(const Text& folder) override;
@@ -65,8 +66,5 @@ std::vector<ProcessRecord> ReadSystemProcessList(std::size_t firstBytes);
 
 // Whether this process runs elevated (with the administrators' full rights).
 bool RunsElevated();
-
-// The access list, in the system's text form, that MakeProgramFolder gives a folder it makes.
-const char* ProgramFolderAccessList();
 
 }  // namespace host

@@ -14,10 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "host/system/program_folder_access.h"
 #include "host/system/win32_host.h"
 #include "stand_in.h"
 #include "test_support.h"
 
+using enum host::ProgramFolderOutcome;
 using host::Text;
 
 namespace {
@@ -56,14 +58,14 @@ TEST_F(FileOperations, ProgramFolderIsProtectedWhenMade) {
     constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
     ASSERT_TRUE(host_.MakeDirectory(In("plain")));
     const std::string plain = test::AccessList(In("plain"));
-    EXPECT_TRUE(host_.MakeProgramFolder(In("programs")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("programs"), {}), Made);
     EXPECT_TRUE(test::IsFolder(In("programs")));
     EXPECT_EQ(test::GrantedToOthers(In("programs")) & ~kReadAndRun, 0u) << test::AccessList(In("programs"));
     EXPECT_NE(test::AccessList(In("programs")), plain) << "not the list every new folder gets";
 
-    EXPECT_FALSE(host_.MakeProgramFolder(In("plain")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("plain"), {}), Kept);
     EXPECT_EQ(test::AccessList(In("plain")), plain);
-    EXPECT_FALSE(host_.MakeProgramFolder(In("missing\\two")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("missing\\two"), {}), Kept);
 }
 
 // The list the setup builds, read entry by entry (Wine keeps only Unix bits of it): the
@@ -337,7 +339,7 @@ TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
 }
 
 // Elevated, an existing destination that others may change gets the program folder's list; one
-// protected already keeps its own. Wine keeps of a list only Unix bits: Everyone's are others'.
+// protected already keeps its own (table below). Wine keeps of a list only Unix bits: Everyone's are others'.
 TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevated) {
     if (!host::RunsElevated()) GTEST_SKIP() << "not elevated";
     PSECURITY_DESCRIPTOR open = nullptr;
@@ -349,12 +351,75 @@ TEST_F(FileOperations, ExistingProgramFolderOthersMayChangeIsProtectedWhenElevat
     ASSERT_EQ(SetNamedSecurityInfoA(In("open").data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr), 0u);
     LocalFree(open);
     ASSERT_NE(test::GrantedToOthers(In("open")) & FILE_WRITE_DATA, 0u) << test::AccessList(In("open"));
-    EXPECT_FALSE(host_.MakeProgramFolder(In("open")));
+    EXPECT_EQ(host_.MakeProgramFolder(In("open"), {}), Kept);
     EXPECT_EQ(test::GrantedToOthers(In("open")) & ~(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), 0u) << test::AccessList(In("open"));
-    ASSERT_TRUE(host_.MakeProgramFolder(In("guarded")));
-    const std::string guarded = test::AccessList(In("guarded"));
-    EXPECT_FALSE(host_.MakeProgramFolder(In("guarded")));
-    EXPECT_EQ(test::AccessList(In("guarded")), guarded);
+}
+
+// An existing destination as Windows answers for it where Wine cannot: its owner and list (Wine
+// says: the running user's), a junction, a refused change, elevation.
+struct Answers {
+    bool elevated = true, junction = false;
+    const char* security = nullptr;  // owner and list; null: Wine's
+    DWORD changeError = 0;           // SetSecurityInfo's; 0: Wine's
+    const char* added = nullptr;     // a file that appears as the list changes
+} answers;
+std::string folder, changes;  // the folder; what SetSecurityInfo was asked to set
+decltype(&GetTokenInformation) realToken;
+decltype(&GetFileInformationByHandleEx) realInfo;
+decltype(&GetSecurityInfo) realGet;
+decltype(&SetSecurityInfo) realSet;
+BOOL WINAPI TokenAsWindows(HANDLE token, TOKEN_INFORMATION_CLASS kind, void* out, DWORD size, DWORD* got) {
+    if (kind == TokenElevation) static_cast<TOKEN_ELEVATION*>(out)->TokenIsElevated = answers.elevated;
+    return kind == TokenElevation || realToken(token, kind, out, size, got);
+}
+BOOL WINAPI InfoAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* out, DWORD size) {
+    if (kind != FileAttributeTagInfo || !answers.junction) return realInfo(file, kind, out, size);
+    *static_cast<FILE_ATTRIBUTE_TAG_INFO*>(out) = {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT};
+    return TRUE;
+}
+DWORD WINAPI GetAsWindows(HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION w, PSID* o, PSID* g, PACL* l, PACL* a, PSECURITY_DESCRIPTOR* sd) {
+    if (!answers.security) return realGet(h, t, w, o, g, l, a, sd);
+    BOOL present = FALSE, defaulted = FALSE;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(answers.security, SDDL_REVISION_1, sd, nullptr);
+    return !GetSecurityDescriptorOwner(*sd, o, &defaulted) || !GetSecurityDescriptorDacl(*sd, &present, l, &defaulted);
+}
+DWORD WINAPI SetAsWindows(HANDLE h, SE_OBJECT_TYPE type, SECURITY_INFORMATION which, PSID owner, PSID group, PACL list, PACL audit) {
+    const bool taken = (which & OWNER_SECURITY_INFORMATION) && IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+    changes = std::string(taken ? "owner " : "") + ((which & PROTECTED_DACL_SECURITY_INFORMATION) ? "list" : "?");
+    if (answers.added) CloseHandle(CreateFileA((folder + "\\" + answers.added).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    return answers.changeError ? answers.changeError : realSet(h, type, which, owner, group, list, audit);
+}
+TEST_F(FileOperations, ExistingProgramFolderAsWindowsAnswers) {
+    test::StandIn token("GetTokenInformation", &TokenAsWindows, realToken), info("GetFileInformationByHandleEx", &InfoAsWindows, realInfo),
+        get("GetSecurityInfo", &GetAsWindows, realGet), set("SetSecurityInfo", &SetAsWindows, realSet);
+    if (!token.active() || !info.active() || !get.active() || !set.active()) GTEST_SKIP() << "not imported";
+    const struct {
+        const char* what;
+        Answers answer;
+        std::vector<std::string> entries;  // "name\\": a folder
+        host::ProgramFolderOutcome expected;
+        const char* changes;
+    } cases[] = {
+        {"not elevated", {.elevated = false}, {"x.dll"}, Kept, ""},
+        {"a junction", {.junction = true}, {}, Refused, ""},
+        {"trusted", {.security = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;CO)(A;;0x1200A9;;;BU)"}, {"x.dll"}, Kept, ""},
+        {"CREATOR OWNER's", {.security = "O:S-1-3-0D:P(A;;FA;;;BA)"}, {}, Kept, "owner list"},
+        {"the user's, ours in it", {}, {"LUMORA.exe", "~lumora-0123abcd.new"}, Kept, "owner list"},
+        {"the user's, a stranger's file in it", {}, {"Lumora.exe", "x.dll"}, Refused, "owner list"},
+        {"the user's, a folder in it", {}, {"Lumora.exe\\"}, Refused, "owner list"},
+        {"a file added as it is taken", {.added = "x.dll"}, {}, Refused, "owner list"},
+        {"the change refused", {.changeError = ERROR_NOT_SUPPORTED}, {}, Refused, "owner list"},
+        {"the change denied", {.changeError = ERROR_ACCESS_DENIED}, {}, Denied, "owner list"},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        std::tie(answers, folder, changes) = std::tuple(one.answer, In(one.what), "");
+        ASSERT_TRUE(host_.MakeDirectory(folder));
+        for (const std::string& e : one.entries)
+            ASSERT_TRUE(e.back() == '\\' ? host_.MakeDirectory(folder + "\\" + e) : host_.WriteBlocksToFile(folder + "\\" + e, {}));
+        EXPECT_EQ(host_.MakeProgramFolder(folder, std::vector<Text>{"Lumora.exe", "Function.dll"}), one.expected);
+        EXPECT_EQ(changes, one.changes);
+    }
 }
 
 // What writes cut short left is removed by its exact form, and nothing else.

@@ -165,11 +165,15 @@ TEST_F(Install, WithoutTextsAndWithoutShortcuts) {
 
 // Any of the five program files that could not be written fails the install: the message,
 // no shortcuts. A denial anywhere among them asks for administrator rights.
+// So does a destination that may not be used as it was found, before anything is written.
 TEST_F(Install, AnyProgramFileThatFailsEndsWithTheMessageAndNoShortcuts) {
     const struct {
         std::map<host::Text, WriteOutcome> outcomes;
         std::string text;
+        host::ProgramFolderOutcome folder = host::ProgramFolderOutcome::Made;
     } cases[] = {
+        {{}, kFailed, host::ProgramFolderOutcome::Refused},
+        {{}, kFailedWithoutRights, host::ProgramFolderOutcome::Denied},
         {{{D + "\\Lumora.exe", WriteOutcome::Failed}}, kFailed},
         {{{D + "\\Lumora.exe", WriteOutcome::AccessDenied}}, kFailedWithoutRights},
         {{{D + "\\TarvelUP.exe", WriteOutcome::Failed}}, kFailed},
@@ -180,16 +184,20 @@ TEST_F(Install, AnyProgramFileThatFailsEndsWithTheMessageAndNoShortcuts) {
          kFailedWithoutRights},
     };
     for (const auto& one : cases) {
-        SCOPED_TRACE(one.outcomes.rbegin()->first);
+        SCOPED_TRACE(one.outcomes.empty() ? one.text : one.outcomes.rbegin()->first);
         scripted.calls.clear();
         scripted.boxes.clear();
         scripted.endProgramCalls.clear();
+        scripted.staged.clear();
         Start();
         scripted.writeOutcomes = one.outcomes;
+        scripted.programFolder = one.folder;
         Ready();
         RunInstall();
         // The other files are still written; nothing goes to the Start menu or the desktop.
-        EXPECT_EQ(Operations(), Joined({kProgramWrites, kTextWrites}));
+        const bool made = one.folder == host::ProgramFolderOutcome::Made;
+        EXPECT_EQ(Operations(), made ? Joined({kProgramWrites, kTextWrites}) : std::vector<std::string>{kProgramWrites[0]});
+        EXPECT_EQ(scripted.staged.empty(), !made);
         ASSERT_EQ(scripted.boxes.size(), 1u);
         EXPECT_EQ(scripted.boxes[0].text, one.text);
         EXPECT_EQ(scripted.boxes[0].flags, 0x30);

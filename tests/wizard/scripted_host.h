@@ -48,6 +48,7 @@ public:
     // removed), "wait MS".
     std::vector<std::string> calls;
     bool desktopShell = false;  // whether the desktop's shell takes what is to be opened
+    host::ProgramFolderOutcome programFolder = host::ProgramFolderOutcome::Made;
     std::map<host::Text, host::WriteOutcome> writeOutcomes;  // by path; Written when not named
     std::set<host::Text> files;  // the files there: those named here and those written
     std::function<void()> whileWaiting;  // runs inside every wait, as window events would
@@ -116,9 +117,9 @@ public:
         calls.push_back("mkdir " + path);
         return true;
     }
-    bool MakeProgramFolder(const host::Text& path) override {
+    host::ProgramFolderOutcome MakeProgramFolder(const host::Text& path, std::span<const host::Text>) override {
         calls.push_back("program-folder " + path);
-        return true;
+        return programFolder;
     }
     bool RemoveFile(const host::Text& path) override {
         calls.push_back("remove " + path);
