@@ -60,7 +60,6 @@ DWORD WINAPI AskEveryWindow(void* param) {
         // Its work kept, a program that does not end with the session closes on this.
         if (!asking->refused && IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
     }
-    InterlockedExchangePointer(reinterpret_cast<void**>(&asking->current), nullptr);
     LetGo(asking);
     return 0;
 }
@@ -75,7 +74,7 @@ CloseOutcome CloseAsked(void* process, unsigned long waitMs) {
     const DWORD processId = GetProcessId(process);
     auto* asking = new Asking;
     asking->processId = processId;
-    if (processId != 0) EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(asking));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(asking));
     // Its own question must come to the front: the user's last click was on ours.
     AllowSetForegroundWindow(processId);
     OwnedHandle thread(asking->windows.empty() ? nullptr : CreateThread(nullptr, 64u << 10, AskEveryWindow, asking,

@@ -107,12 +107,9 @@ bool Ours(const FILE_ID_BOTH_DIR_INFO& entry, const std::vector<std::wstring>& o
             return true;
         }
     }
-    std::string ascii;  // the new files' names are ASCII; no conversion may make one of another
-    for (int i = 0; i < length; ++i) {
-        if (entry.FileName[i] >= 0x80) return false;
-        ascii.push_back(static_cast<char>(entry.FileName[i]));
-    }
-    return IsNewFileName(ascii);
+    // The new files' names are ASCII; any other character comes out of the conversion as bytes
+    // from 0x81 on, which no such name holds.
+    return IsNewFileName(TextFromWide(entry.FileName, static_cast<std::size_t>(length)));
 }
 
 // Whether every entry of the folder is ours, read through its handle; false when they cannot
@@ -147,7 +144,12 @@ bool MayAddFiles(HANDLE folder) {
     const OwnedHandle own(process);
     if (!DuplicateToken(own.get(), SecurityIdentification, &token)) return true;
     const OwnedHandle identity(token);
-    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    // Filled in place: an initialiser would be kept as writable data, a section of its own.
+    GENERIC_MAPPING mapping;
+    mapping.GenericRead = FILE_GENERIC_READ;
+    mapping.GenericWrite = FILE_GENERIC_WRITE;
+    mapping.GenericExecute = FILE_GENERIC_EXECUTE;
+    mapping.GenericAll = FILE_ALL_ACCESS;
     PRIVILEGE_SET privileges{};
     DWORD size = sizeof privileges, granted = 0;
     BOOL allowed = FALSE;

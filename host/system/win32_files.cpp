@@ -166,12 +166,6 @@ bool RenameThroughHandle(HANDLE file, const std::wstring& target) {
     return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) != FALSE;
 }
 
-// The system or its file system has no rename by handle (or not for this name): by name then.
-bool NoRenameByHandle(DWORD error) {
-    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
-           error == ERROR_CALL_NOT_IMPLEMENTED;
-}
-
 }  // namespace
 
 // Puts the whole, flushed new file in the place of `target` in one step, or leaves both as they
@@ -181,9 +175,14 @@ WriteOutcome TakePlace(OwnedHandle file, const std::wstring& made, const std::ws
     const auto move = [&] {
         if (file.valid()) {
             if (RenameThroughHandle(file.get(), target)) return true;
+            // Refused for the target's sake, it would be by name too. Any other answer says that
+            // the rename by handle is not to be had here (a file system without it, an older
+            // system's form of the name): by name then, the name freed for the move.
             const DWORD error = GetLastError();
-            if (!NoRenameByHandle(error)) return false;
-            file = OwnedHandle();  // the name is free for the move
+            if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+                return false;
+            }
+            file = OwnedHandle();
             SetLastError(error);
         }
         return MoveFileExW(made.c_str(), target.c_str(), kReplace) != FALSE;

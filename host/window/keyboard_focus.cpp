@@ -95,7 +95,7 @@ void WizardWindow::EnsureFocus() {
         // Left on a container by a hidden control, the focus goes where a screen reader has
         // something to tell: a progress bar in sight (named by its label), else the window itself.
         const auto bar = std::find_if(controls_.begin(), controls_.end(), [](const ControlState& s) {
-            return s.kind == ControlKind::ProcessBar && s.hwnd && IsWindowVisible(s.hwnd);
+            return s.kind == ControlKind::ProcessBar && IsWindowVisible(s.hwnd);
         });
         if (bar != controls_.end() && (!focused || IsContainer(focused->kind))) SetFocus(bar->hwnd);
         else if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);

@@ -171,8 +171,8 @@ TEST_F(Uninstall, RunningLumorasOwnAnswerStands) {
     for (const auto& [answer, runsOn, saves] : {std::tuple("refuse", true, false), {"ask", false, true},
                                                 {"hang", false, false}, {"hidden", false, true}}) {
         SCOPED_TRACE(answer);
+        DeleteFileA((D + "\\saved").c_str());  // the last case's: a file of another program stops an install
         Install();
-        DeleteFileA((D + "\\saved").c_str());  // the last case's
         ASSERT_TRUE(CopyFileA(remote::WindowsPath(LUMORA_CLOSING_PRODUCT).c_str(), (D + "\\Lumora.exe").c_str(), FALSE));
         SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);  // the stand-in inherits it
         remote::Process product = StartInstalledProduct();
