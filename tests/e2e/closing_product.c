@@ -1,9 +1,9 @@
 /* A product with unsaved work: asked to close (the end of the session, or WM_CLOSE), it writes
    "saved" beside itself and closes; with LUMORA_IGNORE_CLOSE set it ignores every request.
    LUMORA_CLOSE_ANSWER makes it another kind of program: "refuse" (its user cancels its own
-   question: the query answered no), "ask" (it asks its user for seven seconds, answering
-   messages all the while, and writes "cut" should it be told to end meanwhile), "hang" (it
-   stops answering when asked) or "hidden" (its only window is never shown). */
+   question), "ask" (it asks its user for seven seconds, answering messages all the while, and
+   writes "cut" if told to end meanwhile), "hang" (it stops answering when asked) or "hidden"
+   (its only window is never shown). */
 #include <windows.h>
 
 static wchar_t answer[16];
@@ -18,28 +18,23 @@ static void Mark(const wchar_t* name) {
 }
 
 static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUERYENDSESSION) {
-        if (!lstrcmpW(answer, L"refuse")) return FALSE;
-        if (!lstrcmpW(answer, L"hang")) Sleep(INFINITE);
-        if (!lstrcmpW(answer, L"ask")) {
-            DWORD start = GetTickCount();
-            MSG m;
-            asking = 1;
-            while (GetTickCount() - start < 7000) {
-                while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-                MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
-            }
-            asking = 0;
+    MSG m;
+    DWORD start = GetTickCount();
+    if (message == WM_QUERYENDSESSION && !lstrcmpW(answer, L"hang")) Sleep(INFINITE);
+    if (message == WM_QUERYENDSESSION && !lstrcmpW(answer, L"ask")) {
+        for (asking = 1; GetTickCount() - start < 7000; MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT)) {
+            while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
         }
-        return TRUE;
+        asking = 0;
     }
+    if (message == WM_QUERYENDSESSION) return lstrcmpW(answer, L"refuse") != 0;
     if (message == WM_ENDSESSION && asking) Mark(L"cut");
     if (message == WM_CLOSE && !lstrcmpW(answer, L"refuse")) return 0;
     if ((message == WM_ENDSESSION && wParam) || message == WM_CLOSE) {
         if (GetEnvironmentVariableW(L"LUMORA_IGNORE_CLOSE", NULL, 0)) return 0;
         Mark(L"saved");
+        if (message == WM_ENDSESSION && !lstrcmpW(answer, L"hidden")) DestroyWindow(window);
     }
-    if (message == WM_ENDSESSION && wParam && !lstrcmpW(answer, L"hidden")) DestroyWindow(window);
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
 }

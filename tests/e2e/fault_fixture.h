@@ -2,8 +2,8 @@
 // The fault suite's fixture: the built setup under one fault in a fresh prefix of its own.
 // Every case ends with exit code 0 and no crash, and every file that the setup reports as
 // written holds exactly its carried bytes. Each case also prints a row
-// "FAULT-ROW|fault|what the setup said|exit code|files left" for the README's table
-// (scripts/fault-table.sh).
+// "FAULT-ROW|fault|what the setup said|exit code|files left" for the fault table
+// in docs/faults.md (scripts/fault-table.sh).
 #include "tests/e2e/install_fixture.h"
 
 #include <cstdint>

@@ -225,31 +225,18 @@ protected:
     std::string to;  // the product's folder
 };
 
-// On Yes the product is asked to close, as sign-out asks: one that keeps its work has kept it
-// and gone; one that ignores the request is ended all the same, and the wizard comes.
+// On Yes every window of the product is asked, hidden ones too, and its own answer stands: one
+// that keeps its work has kept it and gone; one that ignores the request is ended all the same;
+// one whose user refuses keeps running with the wizard up; one that asks its user for longer
+// than any time-out is waited for, never told to end inside its question, and saves; a hung one
+// is ended; one whose only window is hidden saves and goes.
 TEST_F(RunningProduct, YesAsksItToCloseFirst) {
-    for (const char* ignores : {static_cast<const char*>(nullptr), "1"}) {
-        SetEnvironmentVariableA("LUMORA_IGNORE_CLOSE", ignores);  // the stand-in inherits it
-        StartProduct("Lumora.exe", remote::WindowsPath(LUMORA_CLOSING_PRODUCT));
-        ASSERT_NE(remote::FindTopWindow(product.id, "Lumora", 10000), nullptr);
-        ASSERT_TRUE(remote::PressBoxButton(StartSetupToTheQuestion(), IDYES));
-        EXPECT_EQ(WaitForSingleObject(product.handle, 15000), WAIT_OBJECT_0) << ignores;
-        EXPECT_EQ(GetFileAttributesA((to + "saved").c_str()) == INVALID_FILE_ATTRIBUTES, ignores != nullptr);
-        EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 30000), nullptr) << "then the wizard";
-        TearDown();
-    }
-}
-
-// On Yes every window of the product is asked, hidden ones too, and its answer stands: one whose
-// user refuses keeps running with the wizard up; one that asks its user for longer than any
-// time-out is waited for, never told to end inside its question, and saves; a hung one is
-// ended; one whose only window is hidden saves and goes.
-TEST_F(RunningProduct, ItsOwnAnswerStands) {
-    SetEnvironmentVariableA("LUMORA_IGNORE_CLOSE", nullptr);
-    for (const auto& [answer, runsOn, saves] : {std::tuple("refuse", true, false), {"ask", false, true},
-                                                {"hang", false, false}, {"hidden", false, true}}) {
-        SCOPED_TRACE(answer);
-        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);  // the stand-in inherits it
+    for (const auto& [ignores, answer, runsOn, saves] :
+         {std::tuple(static_cast<const char*>(nullptr), "", false, true), {"1", "", false, false}, {nullptr, "refuse", true, false},
+          {nullptr, "ask", false, true}, {nullptr, "hang", false, false}, {nullptr, "hidden", false, true}}) {
+        SCOPED_TRACE(testing::Message() << answer << (ignores ? "ignoring" : ""));
+        SetEnvironmentVariableA("LUMORA_IGNORE_CLOSE", ignores);  // the stand-in inherits both
+        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);
         StartProduct("Lumora.exe", remote::WindowsPath(LUMORA_CLOSING_PRODUCT));
         ASSERT_TRUE(remote::PressBoxButton(StartSetupToTheQuestion(), IDYES));
         EXPECT_NE(remote::FindTopWindow(setup.id, kTitle, 60000), nullptr) << "then the wizard";
@@ -258,7 +245,6 @@ TEST_F(RunningProduct, ItsOwnAnswerStands) {
         EXPECT_EQ(GetFileAttributesA((to + "cut").c_str()), INVALID_FILE_ATTRIBUTES) << "told to end inside its question";
         TearDown();
     }
-    SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", nullptr);
 }
 
 TEST_F(RunningProduct, YesEndsIt) {

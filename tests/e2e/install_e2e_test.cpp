@@ -160,101 +160,54 @@ TEST_F(SetupInstall, ByKeyboardAlone) {
     EXPECT_NE(opened[0].commandLine.find("常见问题解答.txt"), std::string::npos) << opened[0].commandLine;
 }
 
-// A scanner, the search indexer or a synchronised folder: every file that appears or changes below
-// the folders is opened at once (or the moment its writer lets go of it), allowing every kind of
-// sharing, and held for 300 ms.
+// A scanner, the search indexer or a synchronised folder, from now until the test ends: every file
+// that appears or changes below `folder` is opened at once (or the moment its writer lets go of
+// it), allowing every kind of sharing, and held for 300 ms.
 LONG g_held = 0;  // files it has held
-class Scanner {
-public:
-    explicit Scanner(std::initializer_list<std::string> folders) {
-        for (const std::string& folder : folders) {
-            watching_.push_back(CreateThread(nullptr, 0, Watch, new Watched{folder, stop_}, 0, nullptr));
-        }
+DWORD WINAPI Hold(void* param) {
+    const std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(param));
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (const DWORD start = GetTickCount(); file == INVALID_HANDLE_VALUE && GetTickCount() - start < 1000; Sleep(0)) {
+        file = CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return 0;
     }
-    ~Scanner() {
-        SetEvent(stop_);
-        for (HANDLE thread : watching_) {
-            WaitForSingleObject(thread, 5000);
-            CloseHandle(thread);
-        }
-        Sleep(400);  // its last files let go
-        CloseHandle(stop_);
-    }
-
-private:
-    struct Watched {
-        std::string folder;
-        HANDLE stop;
-    };
-    static DWORD WINAPI Hold(void* param) {
-        const std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(param));
-        // Tried again while the writer keeps it to itself, as a scanner waits for a file to be let go.
-        HANDLE file = INVALID_HANDLE_VALUE;
-        for (const DWORD start = GetTickCount(); file == INVALID_HANDLE_VALUE && GetTickCount() - start < 1000; Sleep(0)) {
-            file = CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-            if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return 0;
-        }
-        if (file == INVALID_HANDLE_VALUE) return 0;
-        InterlockedIncrement(&g_held);
-        Sleep(300);
-        CloseHandle(file);
-        return 0;
-    }
-    static DWORD WINAPI Watch(void* param) {
-        const std::unique_ptr<Watched> w(static_cast<Watched*>(param));
-        const std::wstring folder = test::Wide(w->folder) + L"\\";
-        const HANDLE directory = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-        if (directory == INVALID_HANDLE_VALUE) return 0;
-        OVERLAPPED read{};
-        read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        alignas(DWORD) static thread_local BYTE changes[32768];
-        constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
-        for (DWORD got = 0;; got = 0) {
-            ResetEvent(read.hEvent);
-            if (!ReadDirectoryChangesW(directory, changes, sizeof changes, TRUE, kWhat, nullptr, &read, nullptr)) break;
-            const HANDLE either[] = {read.hEvent, w->stop};
-            if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                CancelIo(directory);
-                break;
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    InterlockedIncrement(&g_held);
+    Sleep(300);
+    return CloseHandle(file);
+}
+DWORD WINAPI Scan(void* folder) {
+    const std::wstring in = test::Wide(*static_cast<std::string*>(folder)) + L"\\";
+    const HANDLE directory = CreateFileW(in.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::vector<DWORD> changes(8192);
+    constexpr DWORD kWhat = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+    for (DWORD got = 0; ReadDirectoryChangesW(directory, changes.data(), 32768, TRUE, kWhat, &got, nullptr, nullptr);) {
+        for (auto* change = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(changes.data()); got != 0;
+             change = reinterpret_cast<FILE_NOTIFY_INFORMATION*>(reinterpret_cast<BYTE*>(change) + change->NextEntryOffset)) {
+            if (change->Action != FILE_ACTION_REMOVED && change->Action != FILE_ACTION_RENAMED_OLD_NAME) {
+                CloseHandle(CreateThread(nullptr, 0, Hold, new std::wstring(in + std::wstring(change->FileName, change->FileNameLength / 2)), 0, nullptr));
             }
-            if (!GetOverlappedResult(directory, &read, &got, FALSE) || got == 0) continue;
-            for (DWORD at = 0;;) {
-                const auto* change = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(changes + at);
-                if (change->Action != FILE_ACTION_REMOVED && change->Action != FILE_ACTION_RENAMED_OLD_NAME) {
-                    auto* path = new std::wstring(folder + std::wstring(change->FileName, change->FileNameLength / 2));
-                    if (const HANDLE holding = CreateThread(nullptr, 0, Hold, path, 0, nullptr)) CloseHandle(holding);
-                    else delete path;
-                }
-                if (change->NextEntryOffset == 0) break;
-                at += change->NextEntryOffset;
-            }
+            if (change->NextEntryOffset == 0) break;
         }
-        CloseHandle(read.hEvent);
-        CloseHandle(directory);
-        return 0;
     }
-    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::vector<HANDLE> watching_;
-};
+    return 0;
+}
 
 // With such a program at work every file and shortcut arrives whole, and no new file is left.
 TEST_F(SetupInstall, WithAScannerOpeningEveryNewFile) {
     StartSetup();
     WalkToReady();
-    {
-        const Scanner scanner{desktop, SpecialFolder(CSIDL_PROGRAMS), D.substr(0, D.rfind('\\'))};
-        ASSERT_TRUE(InstallToFinishPage());
-    }
+    static std::string folders[] = {desktop, SpecialFolder(CSIDL_PROGRAMS), D.substr(0, D.rfind('\\'))};
+    for (std::string& folder : folders) CloseHandle(CreateThread(nullptr, 0, Scan, &folder, 0, nullptr));
+    ASSERT_TRUE(InstallToFinishPage());
     EXPECT_GT(g_held, 0) << "the scanner held the new files";
     ExpectFilesInDestination(true);
     ExpectShortcuts();
     for (const std::string& folder : {D, menu, desktop}) {
         WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((test::Wide(folder) + L"\\~lumora-*").c_str(), &found);
-        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << folder;
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        EXPECT_EQ(FindFirstFileW((test::Wide(folder) + L"\\~lumora-*").c_str(), &found), INVALID_HANDLE_VALUE) << folder;
     }
 }
 

@@ -175,14 +175,10 @@ TEST_F(Uninstall, RunningLumorasOwnAnswerStands) {
         Install();
         ASSERT_TRUE(CopyFileA(remote::WindowsPath(LUMORA_CLOSING_PRODUCT).c_str(), (D + "\\Lumora.exe").c_str(), FALSE));
         SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", answer);  // the stand-in inherits it
-        remote::Process product = StartInstalledProduct();
-        SetEnvironmentVariableA("LUMORA_CLOSE_ANSWER", nullptr);
-        ASSERT_NE(product.handle, nullptr);
+        const remote::Process product = StartInstalledProduct();
         StartUninstaller();
-        ASSERT_TRUE(Answer("移除 Lumora", IDYES));
-        ASSERT_TRUE(Answer("正在运行", IDYES));
-        const std::string report = Report();
-        EXPECT_EQ(report.find("Lumora 仍在运行") != std::string::npos, runsOn) << report;
+        ASSERT_TRUE(Answer("移除 Lumora", IDYES) && Answer("正在运行", IDYES));
+        EXPECT_EQ(Report().find("Lumora 仍在运行") != std::string::npos, runsOn);
         EXPECT_EQ(remote::WaitExit(product, 0) == -1, runsOn);
         EXPECT_EQ(Exists(D + "\\saved"), saves);
         EXPECT_FALSE(Exists(D + "\\cut")) << "told to end inside its question";

@@ -284,18 +284,15 @@ BOOL WINAPI MoveAsWindows(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return Refuse(to) && realMove(from, to, flags);
 }
 BOOL WINAPI SetInformationAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information, DWORD size) {
-    if (kind == FileDispositionInfo && !clearsMark && !static_cast<FILE_DISPOSITION_INFO*>(information)->DeleteFile) {
-        calls += "unmark ";
-        SetLastError(ERROR_ACCESS_DENIED);
+    const bool unmark = kind == FileDispositionInfo && !static_cast<FILE_DISPOSITION_INFO*>(information)->DeleteFile;
+    if ((unmark && !clearsMark) || (kind == FileRenameInfo && !renameByHandle)) {
+        calls += unmark ? "unmark " : "rename ";
+        SetLastError(unmark ? ERROR_ACCESS_DENIED : ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (kind != FileRenameInfo) return realSetInformation(file, kind, information, size);
-    calls += "rename ";
-    if (!renameByHandle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return Refuse(static_cast<FILE_RENAME_INFO*>(information)->FileName) && realSetInformation(file, kind, information, size);
+    if (kind == FileRenameInfo) calls += "rename ";
+    return (kind != FileRenameInfo || Refuse(static_cast<FILE_RENAME_INFO*>(information)->FileName)) &&
+           realSetInformation(file, kind, information, size);
 }
 BOOL WINAPI FlushSeen(HANDLE file) {
     calls += "flush ";
@@ -309,31 +306,19 @@ TEST_F(FileOperations, ReplacementAsWindowsAnswersIt) {
         GTEST_SKIP() << "the calls are not in this program's import table";
     }
     const test::Block earlier("earlier"), fresh("fresh");
-    struct Case {
-        int count;
-        DWORD error;
-        bool byHandle, staged, unmarks, written;
-        const char* order;
-    };
-    for (const Case& c : {Case{-1, 0, true, false, true, true, "flush rename "},
-                          {3, ERROR_SHARING_VIOLATION, true, false, true, true, "flush rename "},
-                          {3, ERROR_ACCESS_DENIED, true, true, true, true, "flush rename "},
-                          {1000, ERROR_SHARING_VIOLATION, true, false, true, false, "flush rename "},
-                          {-1, 0, false, false, true, true, "flush rename move "},
-                          {0, 0, true, true, true, true, "flush rename "},
-                          {0, 0, true, true, false, true, "flush unmark flush rename "}}) {
-        SCOPED_TRACE(testing::Message() << c.count << " refusals with " << c.error << (c.staged ? ", staged" : "")
-                                        << (c.byHandle ? "" : ", by name") << (c.unmarks ? "" : ", the mark stays"));
+    for (const auto& [count, error, byHandle, staged, unmarks, written, order] :
+         {std::tuple(-1, 0ul, true, false, true, true, "flush rename "), {3, ERROR_SHARING_VIOLATION, true, false, true, true, "flush rename "},
+          {3, ERROR_ACCESS_DENIED, true, true, true, true, "flush rename "}, {1000, ERROR_SHARING_VIOLATION, true, false, true, false, "flush rename "},
+          {-1, 0, false, false, true, true, "flush rename move "}, {0, 0, true, true, false, true, "flush unmark flush rename "}}) {
+        SCOPED_TRACE(testing::Message() << count << " refusals with " << error << " staged " << staged << " by handle " << byHandle);
         std::tie(refusals, renameByHandle, clearsMark) = std::tuple(0, true, true);
         ASSERT_TRUE(host_.WriteBlocksToFile(In("w.bin"), {earlier.get()}));
-        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), c.count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
-        std::tie(refusals, refusal, renameByHandle, clearsMark, calls) =
-            std::tuple(c.count, c.error, c.byHandle, c.unmarks, "");
-        EXPECT_EQ(c.staged ? host_.StageBytes(In("w.bin"), fresh.get())->Place() == host::WriteOutcome::Written
-                           : host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}),
-                  c.written);
-        EXPECT_EQ(calls.substr(0, std::string(c.order).size()), c.order);
-        EXPECT_EQ(Content(In("w.bin")), c.written ? "fresh" : "earlier");
+        ASSERT_TRUE(SetFileAttributesA(In("w.bin").c_str(), count < 0 ? FILE_ATTRIBUTE_READONLY : 0));
+        std::tie(refusals, refusal, renameByHandle, clearsMark, calls) = std::tuple(count, error, byHandle, unmarks, "");
+        EXPECT_EQ(staged ? host_.StageBytes(In("w.bin"), fresh.get())->Place() == host::WriteOutcome::Written
+                         : host_.WriteBlocksToFile(In("w.bin"), {fresh.get()}), written);
+        EXPECT_EQ(calls.substr(0, std::string(order).size()), order);
+        EXPECT_EQ(Content(In("w.bin")), written ? "fresh" : "earlier");
         EXPECT_TRUE(NoNewFilesIn(root_.path()));
     }
 }

@@ -230,15 +230,12 @@ TEST_F(Processes, OpenWebAddressThatCannotBeOpenedShowsNothing) {
     EXPECT_EQ(test::FindOwnDialog(nullptr, 500), nullptr);
 }
 
-// One wizard a session: a copy of ours that holds the name is left alone, and this one stops,
-// only within a session; one in another session (as Windows tells it) stops nothing here.
-int g_sessionAsked;
+// One wizard a session: a copy of ours that holds the name stops this one only within a session;
+// one in another session (as Windows tells it: ours asked first, then the holder's) stops nothing.
 bool g_holderElsewhere;
+int g_sessionAsked;
 decltype(&ProcessIdToSessionId) realSession;
-BOOL WINAPI SessionAsWindows(DWORD processId, DWORD* session) {
-    *session = g_holderElsewhere && g_sessionAsked++ > 0 ? 2 : 1;  // ours first, then the holder's
-    return processId != 0;
-}
+BOOL WINAPI SessionAsWindows(DWORD, DWORD* session) { return *session = g_holderElsewhere && g_sessionAsked++ > 0 ? 2 : 1; }
 TEST(SoleInstance, AHolderInAnotherSessionStopsNothing) {
     test::StandIn session("ProcessIdToSessionId", &SessionAsWindows, realSession);
     if (!session.active()) GTEST_SKIP() << "the call is not in this program's import table";
@@ -246,7 +243,7 @@ TEST(SoleInstance, AHolderInAnotherSessionStopsNothing) {
     ASSERT_TRUE(host::ClaimSoleInstance(name.c_str())) << "the first claim";
     for (const bool elsewhere : {true, false}) {
         std::tie(g_sessionAsked, g_holderElsewhere) = std::tuple(0, elsewhere);
-        EXPECT_EQ(host::ClaimSoleInstance(name.c_str()), elsewhere) << "held by a copy of ours, elsewhere: " << elsewhere;
+        EXPECT_EQ(host::ClaimSoleInstance(name.c_str()), elsewhere) << "held elsewhere: " << elsewhere;
     }
 }
 

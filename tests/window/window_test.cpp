@@ -215,30 +215,23 @@ TEST_F(WindowStartTest, FirstScreenDrawnInStackingOrderBeforeTheKeyboard) {
     ReleaseDC(w->Handle(), dc);
 }
 
-// The foreground as Windows guards it: the program that the user left while it started is
-// refused the front, and its window first shows inactive. The focus then waits on Next, and
-// comes to it the moment the user activates the window.
+// The foreground as Windows guards it: a program that the user left while it started is refused
+// the front, its window first shown inactive. Next takes the focus the moment the user comes.
 decltype(&ShowWindow) realShow;
 decltype(&SetForegroundWindow) realForeground;
-BOOL WINAPI ShowRefusedTheFront(HWND window, int command) {
-    return realShow(window, GetParent(window) == nullptr && command == SW_SHOW ? SW_SHOWNA : command);
-}
+BOOL WINAPI ShowRefusedTheFront(HWND window, int show) { return realShow(window, !GetParent(window) && show == SW_SHOW ? SW_SHOWNA : show); }
 BOOL WINAPI ForegroundRefused(HWND) { return FALSE; }
 TEST_F(WindowTest, RefusedTheFrontNextHasTheFocusWhenTheUserComes) {
-    test::StandIn show("ShowWindow", &ShowRefusedTheFront, realShow);
-    test::StandIn front("SetForegroundWindow", &ForegroundRefused, realForeground);
+    test::StandIn show("ShowWindow", &ShowRefusedTheFront, realShow), front("SetForegroundWindow", &ForegroundRefused, realForeground);
     if (!show.active() || !front.active()) GTEST_SKIP() << "the calls are not in this program's import table";
     w->WriteProperty(Ref(expected::kPanel), ControlProperty::Left, 0);
     w->Show();
-    HWND next = nullptr;
-    for (int messages = 0; !(next = MadeControl(w->Handle(), expected::k下一步)); ++messages) {
-        ASSERT_TRUE(messages < 30 && DispatchOne());
-    }
+    for (int messages = 0; !MadeControl(w->Handle(), expected::k下一步); ++messages) ASSERT_TRUE(messages < 30 && DispatchOne());
     Pump();
     ASSERT_NE(GetForegroundWindow(), w->Handle()) << "left inactive, as Windows leaves it";
     realForeground(w->Handle());  // the user clicks its taskbar button
     Pump();
-    EXPECT_EQ(GetFocus(), next);
+    EXPECT_EQ(GetFocus(), MadeControl(w->Handle(), expected::k下一步));
 }
 
 TEST_F(WindowTest, AnswersAMessageSentFromAnotherThreadWhileTheRestIsMade) {
