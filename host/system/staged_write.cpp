@@ -3,8 +3,10 @@
 // target's place, through the handle it was written with, only when told. Until then the new
 // file is marked for deletion: if the program ends first, even killed, the system removes it
 // with the last handle, and a write dropped unplaced goes the same way. A shell link is made
-// into memory on the caller's thread, which handles its messages, and written like any file.
+// into memory there too, in the thread's own multithreaded apartment, which has no messages to
+// handle (the link object lives in any apartment), and written like any file.
 #include <windows.h>
+#include <objbase.h>
 
 #include <optional>
 #include <utility>
@@ -21,11 +23,10 @@ namespace {
 
 class Win32StagedWrite final : public StagedWrite {
 public:
-    // `owned`: bytes the write keeps itself (`bytes` then lies in them); empty bytes are
+    // With `link`, the bytes are the link's, made when the file is written; empty bytes are
     // nothing to write, and the write fails.
-    Win32StagedWrite(std::wstring target, ByteRange bytes, std::vector<unsigned char> owned, unsigned counter)
-        : target_(std::move(target)), owned_(std::move(owned)), bytes_(owned_.empty() ? bytes : ByteRange(owned_)),
-          counter_(counter) {
+    Win32StagedWrite(std::wstring target, ByteRange bytes, std::unique_ptr<const ShortcutLink> link, unsigned counter)
+        : target_(std::move(target)), link_(std::move(link)), bytes_(bytes), counter_(counter) {
         done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (!done_ || !Enqueue()) {
             // Nothing to write it meanwhile: written here and now.
@@ -125,6 +126,15 @@ private:
         return state == State::Running || state == State::Done;
     }
     void Write() {
+        if (link_) {
+            // On the window's thread its apartment is there already, and this one fails.
+            const auto start = LateFunction<decltype(&CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+            const auto stop = LateFunction<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
+            const bool started = start && stop && SUCCEEDED(start(nullptr, COINIT_MULTITHREADED));
+            owned_ = LinkBytes(*link_);
+            if (started) stop();
+            bytes_ = ByteRange(owned_);
+        }
         if (target_.empty() || bytes_.empty()) return;
         OwnedHandle file = MakeNewFileBeside(target_, counter_, made_);
         if (!file.valid()) {
@@ -144,8 +154,9 @@ private:
     }
 
     const std::wstring target_;
-    const std::vector<unsigned char> owned_;
-    const ByteRange bytes_;
+    const std::unique_ptr<const ShortcutLink> link_;
+    std::vector<unsigned char> owned_;  // a link's bytes
+    ByteRange bytes_;
     unsigned counter_;
     HANDLE done_ = nullptr;  // set when the thread has written it
     State state_ = State::Queued;
@@ -168,15 +179,15 @@ bool Win32StagedWrite::working_ = false;
 std::unique_ptr<StagedWrite> Win32Host::StageBytes(const Text& path, ByteRange bytes) {
     // Each write numbers its attempts at a name from a start of its own.
     newFiles_ += 0x10000;
-    return std::make_unique<Win32StagedWrite>(FilePath(path), bytes, std::vector<unsigned char>(), newFiles_);
+    return std::make_unique<Win32StagedWrite>(FilePath(path), bytes, nullptr, newFiles_);
 }
 
 std::unique_ptr<StagedWrite> Win32Host::StageShortcut(const ShortcutLink& link) {
     newFiles_ += 0x10000;
-    std::vector<unsigned char> bytes;
-    if (EnsureComponentServices()) bytes = LinkBytes(link);
-    return std::make_unique<Win32StagedWrite>(FilePath(ShortcutFileName(link.linkPath)), ByteRange(), std::move(bytes),
-                                              newFiles_);
+    // Should it be written here after all, the window's thread has its apartment.
+    EnsureComponentServices();
+    return std::make_unique<Win32StagedWrite>(FilePath(ShortcutFileName(link.linkPath)), ByteRange(),
+                                              std::make_unique<const ShortcutLink>(link), newFiles_);
 }
 
 }  // namespace host

@@ -340,10 +340,8 @@ std::vector<unsigned char> LinkBytes(const ShortcutLink& link) {
 }
 
 bool Win32Host::SaveShortcut(const ShortcutLink& link) {
-    const std::wstring name = FilePath(ShortcutFileName(link.linkPath));
-    if (name.empty() || !EnsureComponentServices()) return false;
-    const std::vector<unsigned char> bytes = LinkBytes(link);
-    return !bytes.empty() && WriteWhole(name, newFiles_, {ByteRange(bytes)}) == WriteOutcome::Written;
+    // The staged write's way, waited for at once.
+    return StageShortcut(link)->Place() == WriteOutcome::Written;
 }
 
 bool Win32Host::MakeDirectory(const Text& path) {
