@@ -221,7 +221,7 @@ void WizardWindow::CreateNextPortion() {
     // Painting goes first, although its messages would come after ours: the first screen when
     // the loop has just started, or what was uncovered since.
     const bool painted = PaintWaiting();
-    if (!painted && firstScreenDue_) firstScreenDue_ = false;  // the first screen is on the display
+    if (!painted) firstScreenDue_ = false;  // the first screen is on the display
     if (complete_) return;  // made at once meanwhile, for a handler
     // A control that cannot be made ends the portions; asking for any control tries again.
     if (!painted && (!CreateControls(Making::Portion) || complete_)) return;

@@ -66,8 +66,7 @@ void WizardWindow::FocusControl(HWND control) {
     }
 }
 
-HWND WizardWindow::FirstFocusTarget() const {
-    const std::vector<const ControlState*> candidates = FocusCandidates();
+HWND WizardWindow::FirstFocusTarget(const std::vector<const ControlState*>& candidates) const {
     if (candidates.empty()) return nullptr;
     HWND target = candidates.front()->hwnd;
     for (const ControlState* s : candidates) {
@@ -81,7 +80,7 @@ void WizardWindow::EnsureFocus() {
     if (GetActiveWindow() != hwnd_) {
         // Not in front (the system may refuse a program the foreground): the control that is to
         // have the focus takes it the moment the user comes to the window (RestoreFocus).
-        if (!FindByHandle(lastFocus_)) lastFocus_ = FirstFocusTarget();
+        if (!FindByHandle(lastFocus_)) lastFocus_ = FirstFocusTarget(FocusCandidates());
         return;
     }
     // A hidden control gives its focus to its parent, which may be a container of ours.
@@ -91,17 +90,19 @@ void WizardWindow::EnsureFocus() {
         return;
     }
     const std::vector<const ControlState*> candidates = FocusCandidates();
-    if (candidates.empty()) {
-        // Left on a container by a hidden control, the focus goes where a screen reader has
-        // something to tell: a progress bar in sight (named by its label), else the window itself.
-        const auto bar = std::find_if(controls_.begin(), controls_.end(), [](const ControlState& s) {
-            return s.kind == ControlKind::ProcessBar && IsWindowVisible(s.hwnd);
-        });
-        if (bar != controls_.end() && (!focused || IsContainer(focused->kind))) SetFocus(bar->hwnd);
-        else if (focused && IsContainer(focused->kind)) SetFocus(hwnd_);
+    if (!candidates.empty()) {
+        FocusControl(FirstFocusTarget(candidates));
         return;
     }
-    FocusControl(FirstFocusTarget());
+    // Nothing to tab to. Left on a container by a hidden control (or nowhere of ours), the focus
+    // goes where a screen reader has something to tell: a progress bar in sight (named by its
+    // label), else the window itself.
+    if (focused && !IsContainer(focused->kind)) return;
+    const auto bar = std::find_if(controls_.begin(), controls_.end(), [](const ControlState& s) {
+        return s.kind == ControlKind::ProcessBar && IsWindowVisible(s.hwnd);
+    });
+    if (bar != controls_.end()) SetFocus(bar->hwnd);
+    else if (focused) SetFocus(hwnd_);
 }
 
 // As in dialogs: an arrow key on a radio button selects the next one of its group (its

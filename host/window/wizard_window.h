@@ -150,9 +150,9 @@ private:
     bool IsPageMemberOnOtherPage(const ControlState& state) const;
     // Tab stops that can take the focus now, in tab order.
     std::vector<const ControlState*> FocusCandidates() const;
-    // The control a step gives the focus to first: its first focus if a person can reach it,
-    // else the first in tab order; null when none can take it.
-    HWND FirstFocusTarget() const;
+    // Of the candidates, the control a step gives the focus to first: its first focus if a
+    // person can reach it, else the first in tab order; null when there are none.
+    HWND FirstFocusTarget(const std::vector<const ControlState*>& candidates) const;
     void FocusControl(HWND control);
     // Back to the control that had the focus when the window was left, or the first candidate.
     void RestoreFocus();
